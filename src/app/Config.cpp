@@ -1,0 +1,94 @@
+#include "app/Config.h"
+
+#include <libxml/encoding.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <climits>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+
+#include "app/DorvApp.h"
+#include "common/UrlFetcher.h"
+
+namespace dorv {
+namespace {
+
+// Files written for Windows declare "Shift_JIS" but hold code page 932, whose
+// extra characters (circled numbers, NEC and IBM extensions) and mappings of
+// a few symbols differ from JIS Shift_JIS. Read every name of Shift_JIS as
+// code page 932, as the Windows parser does.
+void MapShiftJisToCp932() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (const char* alias : {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "MS_KANJI", "CSSHIFTJIS", "X-SJIS"}) {
+            xmlAddEncodingAlias("CP932", alias);
+        }
+    });
+}
+
+std::string QualifiedName(const xmlChar* prefix, const xmlChar* name) {
+    std::string result;
+    if (prefix) result.append(reinterpret_cast<const char*>(prefix)).push_back(':');
+    result.append(reinterpret_cast<const char*>(name));
+    return result;
+}
+
+// First element named `tag` in document order (names compare exactly,
+// prefix included).
+xmlNode* FindFirstElement(xmlNode* node, const std::string& tag) {
+    for (; node; node = node->next) {
+        if (node->type != XML_ELEMENT_NODE) continue;
+        if (QualifiedName(node->ns ? node->ns->prefix : nullptr, node->name) == tag) return node;
+        if (xmlNode* found = FindFirstElement(node->children, tag)) return found;
+    }
+    return nullptr;
+}
+
+xmlAttr* FindAttribute(xmlNode* element, const std::string& name) {
+    for (xmlAttr* attr = element->properties; attr; attr = attr->next) {
+        if (QualifiedName(attr->ns ? attr->ns->prefix : nullptr, attr->name) == name) return attr;
+    }
+    return nullptr;
+}
+
+struct DocFree {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+
+}  // namespace
+
+CConfig::CConfig(std::string location, IUrlFetcher* fetcher)
+    : m_location(std::move(location)), m_fetcher(fetcher) {}
+
+bool CConfig::ReadDocument(std::string& bytes) const {
+    if (CDORVApp::IsUrlLocation(m_location)) return m_fetcher && m_fetcher->Fetch(m_location, bytes);
+    std::ifstream in(m_location, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+bool CConfig::GetValue(const std::string& tagName, const std::string& attributeName, std::string& value) const {
+    std::string bytes;
+    if (!ReadDocument(bytes) || bytes.size() > INT_MAX) return false;
+    MapShiftJisToCp932();
+    // No network, and no external DTD or entity is loaded: only the file's
+    // own text is parsed.
+    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    std::unique_ptr<xmlDoc, DocFree> doc(
+        xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), m_location.c_str(), nullptr, options));
+    if (!doc) return false;
+    xmlNode* element = FindFirstElement(doc->children, tagName);
+    if (!element) return false;
+    xmlAttr* attr = FindAttribute(element, attributeName);
+    if (!attr) return false;
+    xmlChar* text = xmlNodeListGetString(doc.get(), attr->children, 1);
+    value = text ? reinterpret_cast<const char*>(text) : "";
+    xmlFree(text);
+    return true;
+}
+
+}  // namespace dorv

@@ -1,0 +1,30 @@
+// Questions about the course configuration file: the value of a named
+// attribute of the first element with a given name. Every question reads the
+// file afresh; nothing is kept between questions.
+#pragma once
+
+#include <string>
+
+namespace dorv {
+
+class IUrlFetcher;
+
+class CConfig {
+public:
+    // `location` is an absolute file path or an http(s) URL; `fetcher` serves
+    // the URLs and may be null when none is available.
+    CConfig(std::string location, IUrlFetcher* fetcher);
+    virtual ~CConfig() = default;
+
+    // On success `value` receives the attribute's text (references decoded).
+    // On any failure the result is false and `value` is left as it was.
+    bool GetValue(const std::string& tagName, const std::string& attributeName, std::string& value) const;
+
+private:
+    bool ReadDocument(std::string& bytes) const;
+
+    std::string m_location;
+    IUrlFetcher* m_fetcher;
+};
+
+}  // namespace dorv

@@ -1,0 +1,50 @@
+// The application object: reads and checks DORV.ini at start-up and keeps the
+// four configuration strings for the life of the process.
+#pragma once
+
+#include <string>
+
+namespace dorv {
+
+class IMessageBox;
+
+class CDORVApp {
+public:
+    static constexpr const char* kIniFileName = "DORV.ini";
+    static constexpr size_t kMaxLocationBytes = 260;
+
+    explicit CDORVApp(IMessageBox& messages);
+
+    // Reads DORV.ini from the current working directory and checks the two
+    // locations. False after the failure has been shown: the program ends.
+    bool InitInstance();
+    int ExitInstance();
+
+    // Checks a configured location and completes a relative file path with
+    // the working directory. Shows what is wrong and returns false.
+    bool ValidateLocation(std::string& location);
+
+    static bool IsPageLocation(const std::string& location);
+    static bool IsXmlLocation(const std::string& location);
+    static bool IsUrlLocation(const std::string& location);
+
+    void ShowConfigError(const std::string& first, const std::string& second = {});
+
+    // Text of the file-open failure for `path` with the cause `err` (errno).
+    static std::string FileErrorText(int err, const std::string& path);
+
+    // Handler of Help > About.
+    void OnAppAbout();
+
+    std::string m_strConfig;
+    std::string m_strMain;
+    std::string m_strDebug;
+    std::string m_strMute;
+
+private:
+    bool CheckOpenForReading(const std::string& path);
+
+    IMessageBox& m_messages;
+};
+
+}  // namespace dorv

@@ -1,0 +1,27 @@
+// Conversions between the program's text (UTF-8) and code page 932, the
+// encoding of files written by existing Windows installations.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dorv {
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, no
+// surrogates, nothing above U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
+// Code page 932 bytes to UTF-8. Returns nothing when the bytes are not valid
+// code page 932 text.
+std::optional<std::string> Cp932ToUtf8(std::string_view bytes);
+
+// UTF-8 to code page 932. Returns nothing when a character has no code page
+// 932 form or the input is not valid UTF-8.
+std::optional<std::string> Utf8ToCp932(std::string_view text);
+
+// The longest prefix of `text` that is at most `maxBytes` long and does not
+// end inside a multibyte UTF-8 sequence.
+std::string_view TruncateUtf8(std::string_view text, std::size_t maxBytes);
+
+}  // namespace dorv

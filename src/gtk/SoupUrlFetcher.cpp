@@ -1,0 +1,34 @@
+#include "gtk/SoupUrlFetcher.h"
+
+#include "common/Trace.h"
+
+namespace dorv {
+
+SoupUrlFetcher::SoupUrlFetcher(unsigned timeoutSeconds)
+    : m_session(soup_session_new_with_options("timeout", timeoutSeconds, "idle-timeout", timeoutSeconds, nullptr)) {}
+
+SoupUrlFetcher::~SoupUrlFetcher() { g_object_unref(m_session); }
+
+bool SoupUrlFetcher::Fetch(const std::string& url, std::string& body) {
+    SoupMessage* message = soup_message_new("GET", url.c_str());
+    if (!message) {
+        Trace("fetch %s: not a valid URL", url.c_str());
+        return false;
+    }
+    GError* error = nullptr;
+    GBytes* bytes = soup_session_send_and_read(m_session, message, nullptr, &error);
+    guint status = soup_message_get_status(message);
+    bool ok = bytes && SOUP_STATUS_IS_SUCCESSFUL(status);
+    if (ok) {
+        gsize size = 0;
+        const char* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+        body.assign(data ? data : "", size);
+    }
+    Trace("fetch %s: %s", url.c_str(), error ? error->message : ok ? "ok" : "failed");
+    if (bytes) g_bytes_unref(bytes);
+    if (error) g_error_free(error);
+    g_object_unref(message);
+    return ok;
+}
+
+}  // namespace dorv

@@ -1,0 +1,25 @@
+// http(s) fetches with libsoup, bounded in time.
+#pragma once
+
+#include <libsoup/soup.h>
+
+#include "common/UrlFetcher.h"
+
+namespace dorv {
+
+class SoupUrlFetcher : public IUrlFetcher {
+public:
+    static constexpr unsigned kTimeoutSeconds = 10;
+
+    explicit SoupUrlFetcher(unsigned timeoutSeconds = kTimeoutSeconds);
+    ~SoupUrlFetcher() override;
+    SoupUrlFetcher(const SoupUrlFetcher&) = delete;
+    SoupUrlFetcher& operator=(const SoupUrlFetcher&) = delete;
+
+    bool Fetch(const std::string& url, std::string& body) override;
+
+private:
+    SoupSession* m_session;
+};
+
+}  // namespace dorv

@@ -1,0 +1,99 @@
+// Entry point: command line, start-up checks, then the window and the page.
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/DorvApp.h"
+#include "app/MainFrame.h"
+#include "bridge/DorvView.h"
+#include "common/Trace.h"
+#include "gtk/GtkMainWindow.h"
+#include "gtk/GtkMessageBox.h"
+#include "gtk/WebKitPage.h"
+
+namespace {
+
+constexpr const char* kLogDomain = "dorv";
+
+void TraceToGLib(const std::string& line) { g_log(kLogDomain, G_LOG_LEVEL_DEBUG, "%s", line.c_str()); }
+
+// Traces go through GLib's logging; G_MESSAGES_DEBUG=dorv shows them.
+void InstallTrace() {
+    if (!g_log_writer_default_would_drop(G_LOG_LEVEL_DEBUG, kLogDomain)) dorv::SetTraceSink(TraceToGLib);
+}
+
+int RunCourse() {
+    InstallTrace();
+    dorv::Trace("DORV starting");
+    if (!gtk_init_check()) {
+        std::fprintf(stderr, "dorv: cannot open the display\n");
+        return 1;
+    }
+
+    dorv::GtkMessageBox messages;
+    dorv::CDORVApp app(messages);
+    if (!app.InitInstance()) {
+        app.ExitInstance();
+        return 1;
+    }
+
+    dorv::WebKitPage page;
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    dorv::CMainFrame* framePtr = nullptr;
+    dorv::GtkMainWindow window(page.Widget(), {
+                                                  .close = [&] { framePtr->OnClose(); },
+                                                  .about = [&] { app.OnAppAbout(); },
+                                                  .destroyed = [&] { g_main_loop_quit(loop); },
+                                              });
+    dorv::CMainFrame frame(window);
+    framePtr = &frame;
+    dorv::CDORVView view(app, frame, page);
+    messages.SetParent(window.Window());
+
+    window.Present();
+    dorv::Trace("window shown");
+    view.OnInitialUpdate();
+    g_main_loop_run(loop);
+    g_main_loop_unref(loop);
+    messages.SetParent(nullptr);
+    return app.ExitInstance();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string program = "dorv";
+    if (argc > 0) {
+        gchar* base = g_path_get_basename(argv[0]);
+        program = base;
+        g_free(base);
+    }
+    dorv::CommandLine line = dorv::ParseCommandLine(args);
+    switch (line.action) {
+        case dorv::CommandLine::Action::Help:
+            std::fputs(dorv::UsageText(program).c_str(), stdout);
+            return 0;
+        case dorv::CommandLine::Action::Version:
+            std::fputs(dorv::VersionText().c_str(), stdout);
+            return 0;
+        case dorv::CommandLine::Action::UsageError:
+            std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.c_str(),
+                         line.error.c_str(), program.c_str());
+            return 2;
+        case dorv::CommandLine::Action::Run:
+            break;
+    }
+    if (!line.folder.empty()) {
+        std::string error;
+        if (!dorv::EnterCourseFolder(line.folder, error)) {
+            std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.c_str(),
+                         error.c_str(), program.c_str());
+            return 2;
+        }
+    }
+    return RunCourse();
+}
