@@ -69,7 +69,6 @@ GtkMainWindow::GtkMainWindow(GtkWidget* page, Handlers handlers)
     gtk_window_set_child(m_window, column);
 
     g_signal_connect(m_window, "close-request", G_CALLBACK(OnCloseRequest), this);
-    g_signal_connect(m_window, "destroy", G_CALLBACK(OnDestroy), this);
     g_signal_connect(m_window, "realize", G_CALLBACK(OnRealize), this);
 }
 
@@ -85,16 +84,16 @@ void GtkMainWindow::Present() { gtk_window_present(m_window); }
 
 void GtkMainWindow::SetTitle(const std::string& title) { gtk_window_set_title(m_window, title.c_str()); }
 
-void GtkMainWindow::Destroy() { gtk_window_destroy(m_window); }
+void GtkMainWindow::Destroy() {
+    // The window stays referenced by this object, so GTK does not emit
+    // "destroy" here: say it ourselves.
+    gtk_window_destroy(m_window);
+    if (m_handlers.destroyed) m_handlers.destroyed();
+}
 
 gboolean GtkMainWindow::OnCloseRequest(GtkWindow*, gpointer self) {
     static_cast<GtkMainWindow*>(self)->m_handlers.close();
     return TRUE;  // the close gate decides
-}
-
-void GtkMainWindow::OnDestroy(GtkWidget*, gpointer self) {
-    auto* window = static_cast<GtkMainWindow*>(self);
-    if (window->m_handlers.destroyed) window->m_handlers.destroyed();
 }
 
 void GtkMainWindow::OnRealize(GtkWidget* widget, gpointer self) {

@@ -34,7 +34,6 @@ public:
 
 private:
     static gboolean OnCloseRequest(GtkWindow*, gpointer self);
-    static void OnDestroy(GtkWidget*, gpointer self);
     static void OnLayout(GdkSurface*, int width, int height, gpointer self);
     static void OnRealize(GtkWidget*, gpointer self);
     void Centre(int width, int height);

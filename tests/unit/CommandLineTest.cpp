@@ -1,1 +1,55 @@
+#include "app/CommandLine.h"
+
 #include <gtest/gtest.h>
+
+#include "Fakes.h"
+
+namespace dorv {
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLine, NoArgumentsRunsInTheCurrentFolder) {
+    CommandLine line = ParseCommandLine({});
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.folder, "");
+}
+
+TEST(CommandLine, OneFolderArgument) {
+    EXPECT_EQ(ParseCommandLine({"courses/demo"}).folder, "courses/demo");
+    CommandLine dashed = ParseCommandLine({"--", "-odd-name"});
+    EXPECT_EQ(dashed.action, Action::Run);
+    EXPECT_EQ(dashed.folder, "-odd-name");
+}
+
+TEST(CommandLine, HelpAndVersionWinWherever) {
+    EXPECT_EQ(ParseCommandLine({"--help"}).action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"x", "-h"}).action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"--version"}).action, Action::Version);
+    EXPECT_EQ(VersionText(), "DORV 3.0.1.76\n");
+}
+
+TEST(CommandLine, AnythingElseIsAUsageError) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--fullscreen"}, {"-x"}, {"a", "b"}, {""}}) {
+        CommandLine line = ParseCommandLine(args);
+        EXPECT_EQ(line.action, Action::UsageError);
+        EXPECT_FALSE(line.error.empty());
+    }
+}
+
+TEST(CommandLine, EnteringTheCourseFolder) {
+    test::ScratchFolder folder;
+    folder.Write("course/DORV.ini", "");
+    folder.Write("file", "");
+    std::string error;
+    EXPECT_FALSE(EnterCourseFolder("missing", error));
+    EXPECT_NE(error.find("No such file"), std::string::npos);
+    EXPECT_FALSE(EnterCourseFolder("file", error));
+    EXPECT_NE(error.find("not a folder"), std::string::npos);
+    ASSERT_TRUE(EnterCourseFolder("course", error));
+    EXPECT_EQ(std::filesystem::current_path(), folder.Path() / "course");
+}
+
+}  // namespace
+}  // namespace dorv

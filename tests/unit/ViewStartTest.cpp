@@ -1,1 +1,76 @@
+// The frame's texts and gate, and the view's first navigation.
 #include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "app/DorvApp.h"
+#include "app/MainFrame.h"
+#include "bridge/DorvView.h"
+#include "bridge/PageLocation.h"
+
+namespace dorv {
+namespace {
+
+TEST(PageLocation, FilePathsBecomeEscapedFileUris) {
+    EXPECT_EQ(LocationToUri("/srv/course/main.html"), "file:///srv/course/main.html");
+    EXPECT_EQ(LocationToUri("/a b/#1?%.html"), "file:///a%20b/%231%3F%25.html");
+    EXPECT_EQ(LocationToUri("/講座/main.html"), "file:///%E8%AC%9B%E5%BA%A7/main.html");
+}
+
+TEST(PageLocation, UrlsStayAsTheyAre) {
+    EXPECT_EQ(LocationToUri("http://h/c/main.html?x=1&y=2"), "http://h/c/main.html?x=1&y=2");
+    EXPECT_EQ(LocationToUri("https://h/main.htm"), "https://h/main.htm");
+}
+
+TEST(MainFrame, CaptionReachesTheWindowOtherTextsDoNot) {
+    test::FakeFrameWindow window;
+    CMainFrame frame(window);
+    EXPECT_EQ(frame.GetCaption(), "PLENA DORV");
+    EXPECT_EQ(frame.GetSoftwareName(), "PLENA DORV");
+    EXPECT_EQ(frame.GetCourseVersion(), "");
+    EXPECT_EQ(frame.GetCopyright(), "");
+    frame.SetCourseVersion("Ver 1.0");
+    frame.SetSoftwareName("Soft");
+    frame.SetCopyright("(C)");
+    EXPECT_TRUE(window.titles.empty());
+    frame.SetCaption(" 英語コース");
+    EXPECT_EQ(window.titles, std::vector<std::string>{" 英語コース"});
+    EXPECT_EQ(frame.GetCaption(), " 英語コース");
+    EXPECT_EQ(frame.GetCourseVersion(), "Ver 1.0");
+    EXPECT_EQ(frame.GetSoftwareName(), "Soft");
+    EXPECT_EQ(frame.GetCopyright(), "(C)");
+}
+
+TEST(MainFrame, CloseGateClosesTheWindow) {
+    test::FakeFrameWindow window;
+    CMainFrame frame(window);
+    frame.OnClose();
+    EXPECT_EQ(window.destroyed, 1);
+}
+
+TEST(View, FirstUpdateOpensTheMainPage) {
+    test::FakeMessageBox box;
+    test::FakeFrameWindow window;
+    test::FakePage page;
+    CDORVApp app(box);
+    app.m_strMain = "/course/main page.html";
+    CMainFrame frame(window);
+    CDORVView view(app, frame, page);
+    view.OnInitialUpdate();
+    EXPECT_EQ(page.navigations, std::vector<std::string>{"file:///course/main%20page.html"});
+    EXPECT_EQ(window.destroyed, 0);
+}
+
+TEST(View, WithoutAMainPageTheFrameIsClosed) {
+    test::FakeMessageBox box;
+    test::FakeFrameWindow window;
+    test::FakePage page;
+    CDORVApp app(box);
+    CMainFrame frame(window);
+    CDORVView view(app, frame, page);
+    view.OnInitialUpdate();
+    EXPECT_TRUE(page.navigations.empty());
+    EXPECT_EQ(window.destroyed, 1);
+}
+
+}  // namespace
+}  // namespace dorv
