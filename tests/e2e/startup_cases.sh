@@ -1,0 +1,102 @@
+# Start-up, configuration errors, the main window and the command line.
+
+sp=$'\u3000'
+
+# Runs the program in $1 and expects one message box with the first line $2:
+# answered with Enter, written to standard error, exit status 1, no window.
+expect_start_up_failure() {
+  start_x
+  start_dorv "$1"
+  answer_box_and_wait_exit
+  expect_eq "$exit_status" 1 "exit status"
+  grep -q -F -x -e "DORV: $2" "$work/err" || fail "standard error lacks the message '$2'"
+  expect_eq "$(grep -c '^DORV: ' "$work/err")" 1 "messages shown"
+  no_window
+}
+
+case_demo_course_opens() {
+  start_x
+  export G_MESSAGES_DEBUG=dorv
+  start_dorv "$work" "$DORV_SOURCE/courses/demo"
+  local win
+  win=$(wait_window DORV 30)
+  wait_trace "page loaded: file://$DORV_SOURCE/courses/demo/main.html (page area 800x600)" 60
+
+  # Fixed size, centred on the 1024 x 768 screen.
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  expect_eq "$WIDTH" 800 "window width"
+  expect_eq "$X" $(((1024 - WIDTH) / 2)) "left edge"
+  expect_eq "$Y" $(((768 - HEIGHT) / 2)) "top edge"
+
+  # The page is drawn: the demo's blue banner fills the top of the page area.
+  local top=$((Y + HEIGHT - 600)) colour=
+  for _ in $(seq 50); do
+    colour=$("$XSHOT_BIN" $((X + 20)) $((top + 20)))
+    [ "$colour" = 1f5c99 ] && break
+    sleep 0.2
+  done
+  expect_eq "$colour" 1f5c99 "colour at the top of the page area"
+
+  # The start-up steps were traced.
+  grep -q -F "course configuration: $DORV_SOURCE/courses/demo/course.xml" "$work/out" || fail "no trace of the configuration"
+
+  press "$win" ctrl+w
+  wait_exit 20
+  expect_eq "$exit_status" 0 "exit status after Ctrl+W"
+  no_window
+}
+
+case_menu_exit_and_quiet_by_default() {
+  start_x
+  unset G_MESSAGES_DEBUG
+  start_dorv "$DORV_SOURCE/courses/demo"
+  local win
+  win=$(wait_window DORV 30)
+  sleep 1
+  # File (Alt+F), then Exit (X), by their mnemonics.
+  press "$win" alt+f
+  sleep 0.5
+  press "$win" x
+  wait_exit 20
+  expect_eq "$exit_status" 0 "exit status after File > Exit"
+  no_window
+  [ ! -s "$work/err" ] && [ ! -s "$work/out" ] || fail "the program wrote output without being asked to trace"
+}
+
+case_missing_ini() {
+  mkdir -p "$work/empty"
+  expect_start_up_failure "$work/empty" "設定ファイルの内容が無効です.$sp"
+}
+
+case_empty_config() {
+  make_course "$work/c" $'[Document]\nconfig=\nmain=main.html\n'
+  expect_start_up_failure "$work/c" "設定ファイルの内容が無効です.$sp"
+}
+
+case_location_too_long() {
+  local long
+  long=$(printf 'a%.0s' $(seq 257)).xml
+  make_course "$work/c" $'[Document]\nconfig='"$long"$'\nmain=main.html\n'
+  expect_start_up_failure "$work/c" "URLが長すぎます.$sp"
+  grep -q -F -x -e "設定ファイルの内容を確認してください.$sp" "$work/err" || fail "second line missing"
+}
+
+case_missing_main_page() {
+  make_course "$work/c" $'[Document]\nconfig=course.xml\nmain=lessons/missing.html\n'
+  expect_start_up_failure "$work/c" "$work/c/lessons/missing.html was not found."
+}
+
+case_command_line() {
+  local out status
+  out=$("$DORV_BIN" --version)
+  expect_eq "$out" "DORV 3.0.1.76" "--version"
+  "$DORV_BIN" --help | grep -q -e '--version' || fail "--help does not list the options"
+  status=0
+  "$DORV_BIN" --no-such-option 2>"$work/err" || status=$?
+  expect_eq "$status" 2 "exit status of an unknown option"
+  grep -q "Try 'dorv --help'" "$work/err" || fail "no usage hint"
+  status=0
+  "$DORV_BIN" "$work/not-there" 2>"$work/err" || status=$?
+  expect_eq "$status" 2 "exit status of a missing course folder"
+  grep -q "not-there" "$work/err" || fail "the missing folder is not named"
+}
