@@ -158,7 +158,7 @@ void CDORVApp::ShowConfigError(const std::string& first, const std::string& seco
 }
 
 void CDORVApp::OnAppAbout() {
-    Trace("about");
+    Trace("about requested");
 }
 
 }  // namespace dorv

@@ -1,6 +1,6 @@
 # Helpers of the end-to-end tests: an X server of their own, the built program
 # started as a user would start it, and what a user sees and does.
-# Needs DORV_BIN, XSHOT_BIN and DORV_SOURCE in the environment.
+# Needs DORV_BIN, XPROBE_BIN and DORV_SOURCE in the environment.
 
 set -euo pipefail
 

@@ -31,7 +31,7 @@ case_demo_course_opens() {
   # The page is drawn: the demo's blue banner fills the top of the page area.
   local top=$((Y + HEIGHT - 600)) colour=
   for _ in $(seq 50); do
-    colour=$("$XSHOT_BIN" $((X + 20)) $((top + 20)))
+    colour=$("$XPROBE_BIN" pixel $((X + 20)) $((top + 20)))
     [ "$colour" = 1f5c99 ] && break
     sleep 0.2
   done
@@ -61,6 +61,46 @@ case_menu_exit_and_quiet_by_default() {
   expect_eq "$exit_status" 0 "exit status after File > Exit"
   no_window
   [ ! -s "$work/err" ] && [ ! -s "$work/out" ] || fail "the program wrote output without being asked to trace"
+}
+
+case_close_button_and_about() {
+  start_x
+  export G_MESSAGES_DEBUG=dorv
+  start_dorv "$DORV_SOURCE/courses/demo"
+  local win
+  win=$(wait_window DORV 30)
+  wait_trace "page loaded:" 60
+  # Help (Alt+H), then About (A), reach the application's About handler.
+  press "$win" alt+h
+  sleep 0.5
+  press "$win" a
+  wait_trace "about requested" 10
+  # The window manager's close button and Alt+F4 send WM_DELETE_WINDOW.
+  "$XPROBE_BIN" close "$win"
+  wait_exit 20
+  expect_eq "$exit_status" 0 "exit status after the close button"
+  grep -q -F "close requested" "$work/out" || fail "the close did not pass the frame's close gate"
+  no_window
+}
+
+case_two_copies_at_once() {
+  start_x
+  start_dorv "$DORV_SOURCE/courses/demo"
+  local first=$dorv_pid
+  wait_window DORV 30 >/dev/null
+  (cd "$DORV_SOURCE/courses/demo" && exec "$DORV_BIN") >"$work/out2" 2>"$work/err2" &
+  local second=$!
+  local deadline=$((SECONDS + 30)) count=0
+  while [ $SECONDS -lt $deadline ]; do
+    count=$(xdotool search --onlyvisible --name '^DORV$' 2>/dev/null | wc -l)
+    [ "$count" -ge 2 ] && break
+    kill -0 "$second" 2>/dev/null || fail "the second copy ended: $(cat "$work/err2")"
+    sleep 0.1
+  done
+  expect_eq "$count" 2 "windows of two copies"
+  kill "$second"
+  wait "$second" 2>/dev/null || true
+  kill -0 "$first" || fail "the first copy ended"
 }
 
 case_missing_ini() {
