@@ -1,24 +1,109 @@
 #include "bridge/DorvView.h"
 
+#include "app/Config.h"
 #include "app/DorvApp.h"
 #include "app/MainFrame.h"
-#include "bridge/Page.h"
 #include "bridge/PageLocation.h"
+#include "bridge/Tokens.h"
+#include "common/MessageBox.h"
+#include "common/Timers.h"
 #include "common/Trace.h"
 
 namespace dorv {
+namespace {
 
-CDORVView::CDORVView(const CDORVApp& app, CMainFrame& frame, IPage& page)
-    : m_app(app), m_frame(frame), m_page(page) {}
+constexpr const char* kProcessEndedMessage =
+    "ページの表示処理が異常終了しました。ページを読み込み直します。";
+
+}  // namespace
+
+CDORVView::CDORVView(const CDORVApp& app, CMainFrame& frame, Services services)
+    : m_app(app), m_frame(frame), m_services(services) {}
 
 void CDORVView::OnInitialUpdate() {
     if (m_app.m_strMain.empty()) {
-        m_frame.OnClose();
+        PostCloseRequest();
         return;
     }
+    // A course author who set a debug value can inspect the page.
+    if (!m_app.m_strDebug.empty()) m_services.page.EnableDeveloperTools();
     std::string uri = LocationToUri(m_app.m_strMain);
     Trace("navigating to %s", uri.c_str());
-    m_page.Navigate(uri);
+    m_services.page.Navigate(uri);
+}
+
+void CDORVView::OnDocumentComplete() {
+    if (m_bPageStarted) return;
+    m_bPageStarted = true;
+    RunPageStartUp();
+}
+
+void CDORVView::RunPageStartUp() {
+    Trace("page start-up");
+    const std::string& debug = m_app.m_strDebug;
+    const std::string& mute = m_app.m_strMute;
+    std::string settings;
+    if (!debug.empty()) {
+        settings += "debug=" + debug + ";";
+        CallScript("SetDebugMode", debug);
+    }
+    if (!mute.empty()) settings += "mute=" + mute;
+    if (!settings.empty()) CallScript("InitSettings", settings);
+
+    CConfig config(m_app.m_strConfig, m_services.fetcher);
+    std::string fileTitle;
+    if (!config.GetValue("config", "file_title", fileTitle)) {
+        Trace("the course configuration names no file_title: host commands are not served");
+        return;
+    }
+    m_learnerStore.SetCourseFolderName(fileTitle);
+    ReadCourseTexts();
+    m_services.timers.KillTimer(kPollTimer);
+    m_services.timers.SetTimer(kPollTimer, kPollPeriodMs);
+    m_bPollTimerOn = true;
+    Trace("polling every %u ms", kPollPeriodMs);
+}
+
+void CDORVView::ReadCourseTexts() {
+    CConfig config(m_app.m_strConfig, m_services.fetcher);
+    constexpr const char* kVersionMark = "Ver ";
+    std::string software;
+    if (config.GetValue("config", "software", software)) {
+        size_t mark = software.find(kVersionMark);
+        if (mark != std::string::npos) software.erase(mark);
+        m_frame.SetSoftwareName(TrimWhiteSpace(software));
+    }
+    std::string courseware;
+    if (config.GetValue("config", "courseware", courseware)) {
+        size_t mark = courseware.find(kVersionMark);
+        if (mark != std::string::npos) {
+            m_frame.SetCourseVersion(courseware.substr(mark));
+            courseware.erase(mark);
+        }
+        m_frame.SetCaption(" " + TrimWhiteSpace(courseware));
+    }
+    std::string copyright;
+    if (config.GetValue("config", "copyright", copyright)) m_frame.SetCopyright(copyright);
+}
+
+void CDORVView::OnPageProcessEnded(const std::string& reason) {
+    Trace("the page's process ended: %s", reason.c_str());
+    ShowAppMessage(m_services.messages, kProcessEndedMessage);
+    m_services.page.Reload();
+}
+
+void CDORVView::OnTimer(unsigned id) {
+    if (id != kPollTimer || !m_bPollTimerOn) return;
+    if (m_nPageCallDepth > 0) {
+        // A page call is waiting for its answer: poll once it has returned.
+        m_bPollHeld = true;
+        return;
+    }
+    PollPageState();
+}
+
+void CDORVView::PostCloseRequest() {
+    m_services.timers.Post([this] { m_frame.OnClose(); });
 }
 
 }  // namespace dorv

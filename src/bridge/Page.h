@@ -1,14 +1,44 @@
-// What the view needs of the web engine that shows the course's page.
+// What the view needs of the web engine that shows the course's page. All
+// calls act on the top-level document and are synchronous to the caller.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace dorv {
 
 class IPage {
 public:
     virtual ~IPage() = default;
+
     virtual void Navigate(const std::string& uri) = 0;
+    virtual void Reload() = 0;
+
+    // Calls the page's global function `name` with string arguments. True
+    // when the function exists and returned without throwing; `result`, when
+    // given, then receives its value as text (undefined and null as "").
+    virtual bool CallFunction(const std::string& name, const std::vector<std::string>& args,
+                              std::string* result) = 0;
+
+    // Writes `html` into every element whose id is exactly `id`; true when at
+    // least one write succeeded.
+    virtual bool SetElementContent(const std::string& id, const std::string& html) = 0;
+
+    // An insensitive page takes neither clicks nor keys.
+    virtual void SetInputEnabled(bool enabled) = 0;
+    virtual bool IsInputEnabled() const = 0;
+
+    virtual void EnableDeveloperTools() = 0;
+};
+
+// Events of the page, delivered by the engine.
+class IPageEvents {
+public:
+    virtual ~IPageEvents() = default;
+    // A document of the top-level frame has finished loading.
+    virtual void OnDocumentComplete() = 0;
+    // The engine's process that ran the page has ended.
+    virtual void OnPageProcessEnded(const std::string& reason) = 0;
 };
 
 }  // namespace dorv

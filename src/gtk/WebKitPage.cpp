@@ -1,13 +1,98 @@
 #include "gtk/WebKitPage.h"
 
+#include <memory>
+
 #include "common/Trace.h"
 
 namespace dorv {
+namespace {
+
+// Calls the page's global function n with the c arguments a[0] ... a[c-1].
+// Every value arrives as a named argument; nothing is pasted into source.
+// The answer is always a string: undefined and null give "", other values
+// String(value), and unpaired surrogates become U+FFFD so that the text
+// converts to UTF-8 whole.
+constexpr const char* kCallBody = R"JS(
+const f = window[n];
+if (typeof f !== 'function') throw new TypeError('no page function ' + n);
+const args = [];
+for (let i = 0; i < c; i++) args.push(a[i]);
+const r = f.apply(window, args);
+if (r === undefined || r === null) return '';
+const s = String(r);
+return typeof s.toWellFormed === 'function' ? s.toWellFormed()
+    : s.replace(/[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/g, '\uFFFD');
+)JS";
+
+// Writes h into every element whose id is exactly i, in document order; the
+// elements are listed first, so that written content is not visited again.
+constexpr const char* kSetContentBody = R"JS(
+let written = 0;
+for (const e of Array.from(document.getElementsByTagName('*'))) {
+  if (e.id !== '' && e.id === i) {
+    try { e.innerHTML = h; written++; } catch (x) {}
+  }
+}
+return String(written);
+)JS";
+
+// The engine takes only valid UTF-8 without NUL bytes in a string value.
+GVariant* StringValue(const std::string& text) {
+    if (g_utf8_validate_len(text.data(), text.size(), nullptr)) return g_variant_new_string(text.c_str());
+    gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
+    GVariant* value = g_variant_new_string(valid);
+    g_free(valid);
+    return value;
+}
+
+// The state of one call; shared with the engine's callback, which may come
+// after the caller has stopped waiting (deadline, end of the web process).
+struct PendingCall {
+    bool done = false;
+    bool ok = false;
+    std::string text;
+};
+
+void OnCallFinished(GObject* source, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<std::shared_ptr<PendingCall>> holder(static_cast<std::shared_ptr<PendingCall>*>(data));
+    PendingCall& call = **holder;
+    GError* error = nullptr;
+    JSCValue* value = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), result, &error);
+    if (value && jsc_value_is_string(value)) {
+        GBytes* bytes = jsc_value_to_string_as_bytes(value);
+        gsize size = 0;
+        const char* data8 = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+        call.text.assign(data8 ? data8 : "", size);
+        g_bytes_unref(bytes);
+        call.ok = true;
+    }
+    if (error) g_error_free(error);
+    if (value) g_object_unref(value);
+    call.done = true;
+    g_main_context_wakeup(nullptr);
+}
+
+gboolean WakeUp(gpointer flag) {
+    *static_cast<bool*>(flag) = true;
+    return G_SOURCE_REMOVE;
+}
+
+}  // namespace
 
 WebKitPage::WebKitPage() : m_view(WEBKIT_WEB_VIEW(webkit_web_view_new())) {
     g_object_ref_sink(m_view);
     g_signal_connect(m_view, "load-changed", G_CALLBACK(OnLoadChanged), this);
     g_signal_connect(m_view, "load-failed", G_CALLBACK(OnLoadFailed), this);
+    g_signal_connect(m_view, "web-process-terminated", G_CALLBACK(OnProcessTerminated), this);
+    // The page area shows the page at scale 1 without a scroll bar of its
+    // own; the page still scrolls with the wheel and the keys.
+    webkit_web_view_set_zoom_level(m_view, 1.0);
+    WebKitUserContentManager* content = webkit_web_view_get_user_content_manager(m_view);
+    WebKitUserStyleSheet* sheet = webkit_user_style_sheet_new(
+        "html::-webkit-scrollbar, body::-webkit-scrollbar { display: none !important; }",
+        WEBKIT_USER_CONTENT_INJECT_TOP_FRAME, WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
+    webkit_user_content_manager_add_style_sheet(content, sheet);
+    webkit_user_style_sheet_unref(sheet);
 }
 
 WebKitPage::~WebKitPage() {
@@ -17,17 +102,82 @@ WebKitPage::~WebKitPage() {
 
 void WebKitPage::Navigate(const std::string& uri) { webkit_web_view_load_uri(m_view, uri.c_str()); }
 
-void WebKitPage::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer) {
-    if (event == WEBKIT_LOAD_FINISHED) {
-        const char* uri = webkit_web_view_get_uri(view);
-        Trace("page loaded: %s (page area %dx%d)", uri ? uri : "", gtk_widget_get_width(GTK_WIDGET(view)),
-              gtk_widget_get_height(GTK_WIDGET(view)));
+void WebKitPage::Reload() { webkit_web_view_reload(m_view); }
+
+bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result) {
+    auto call = std::make_shared<PendingCall>();
+    webkit_web_view_call_async_javascript_function(m_view, body, -1, arguments, nullptr, "dorv:host", nullptr,
+                                                   OnCallFinished, new std::shared_ptr<PendingCall>(call));
+    bool expired = false;
+    guint deadline = m_deadlineMs ? g_timeout_add(m_deadlineMs, WakeUp, &expired) : 0;
+    while (!call->done && !expired) g_main_context_iteration(nullptr, TRUE);
+    if (deadline && !expired) g_source_remove(deadline);
+    if (!call->done) {
+        Trace("page call abandoned after %u ms", m_deadlineMs);
+        return false;
     }
+    if (call->ok && result) *result = std::move(call->text);
+    return call->ok;
+}
+
+bool WebKitPage::CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) {
+    GVariantBuilder list;
+    g_variant_builder_init(&list, G_VARIANT_TYPE_VARDICT);
+    for (size_t i = 0; i < args.size(); ++i) {
+        g_variant_builder_add(&list, "{sv}", std::to_string(i).c_str(), StringValue(args[i]));
+    }
+    GVariantBuilder named;
+    g_variant_builder_init(&named, G_VARIANT_TYPE_VARDICT);
+    g_variant_builder_add(&named, "{sv}", "n", StringValue(name));
+    g_variant_builder_add(&named, "{sv}", "a", g_variant_builder_end(&list));
+    g_variant_builder_add(&named, "{sv}", "c", g_variant_new_double(static_cast<double>(args.size())));
+    return Run(kCallBody, g_variant_builder_end(&named), result);
+}
+
+bool WebKitPage::SetElementContent(const std::string& id, const std::string& html) {
+    GVariantBuilder named;
+    g_variant_builder_init(&named, G_VARIANT_TYPE_VARDICT);
+    g_variant_builder_add(&named, "{sv}", "i", StringValue(id));
+    g_variant_builder_add(&named, "{sv}", "h", StringValue(html));
+    std::string written;
+    return Run(kSetContentBody, g_variant_builder_end(&named), &written) && written != "0";
+}
+
+void WebKitPage::SetInputEnabled(bool enabled) {
+    GtkWidget* widget = GTK_WIDGET(m_view);
+    gtk_widget_set_sensitive(widget, enabled);
+    // An insensitive page lost the keyboard; it takes it back when nothing
+    // else in the window has it.
+    GtkRoot* root = gtk_widget_get_root(widget);
+    if (enabled && root && !gtk_root_get_focus(root)) gtk_widget_grab_focus(widget);
+}
+
+bool WebKitPage::IsInputEnabled() const { return gtk_widget_get_sensitive(GTK_WIDGET(m_view)); }
+
+void WebKitPage::EnableDeveloperTools() {
+    webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(m_view), TRUE);
+}
+
+void WebKitPage::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {
+    if (event != WEBKIT_LOAD_FINISHED) return;
+    const char* uri = webkit_web_view_get_uri(view);
+    Trace("page loaded: %s (page area %dx%d)", uri ? uri : "", gtk_widget_get_width(GTK_WIDGET(view)),
+          gtk_widget_get_height(GTK_WIDGET(view)));
+    auto* page = static_cast<WebKitPage*>(self);
+    if (page->m_listener) page->m_listener->OnDocumentComplete();
 }
 
 gboolean WebKitPage::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer) {
     Trace("page failed to load: %s: %s", uri ? uri : "", error ? error->message : "");
     return FALSE;  // the engine shows its own error page
+}
+
+void WebKitPage::OnProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self) {
+    auto* page = static_cast<WebKitPage*>(self);
+    const char* why = reason == WEBKIT_WEB_PROCESS_CRASHED            ? "crashed"
+                      : reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "exceeded its memory limit"
+                                                                          : "was ended";
+    if (page->m_listener) page->m_listener->OnPageProcessEnded(why);
 }
 
 }  // namespace dorv

@@ -1,4 +1,6 @@
-// The course's page in a WebKitGTK web view.
+// The course's page in a WebKitGTK web view. Page calls use the engine's
+// asynchronous function call; the caller waits for the answer in a nested
+// iteration of the main loop, so that to it every call is synchronous.
 #pragma once
 
 #include <webkit/webkit.h>
@@ -11,16 +13,33 @@ class WebKitPage : public IPage {
 public:
     WebKitPage();
     ~WebKitPage() override;
+    WebKitPage(const WebKitPage&) = delete;
+    WebKitPage& operator=(const WebKitPage&) = delete;
 
     GtkWidget* Widget() const { return GTK_WIDGET(m_view); }
+    WebKitWebView* View() const { return m_view; }
+
+    void SetListener(IPageEvents* listener) { m_listener = listener; }
+    // Longest wait for one page call; 0 waits for as long as it takes.
+    void SetCallDeadline(unsigned milliseconds) { m_deadlineMs = milliseconds; }
 
     void Navigate(const std::string& uri) override;
+    void Reload() override;
+    bool CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) override;
+    bool SetElementContent(const std::string& id, const std::string& html) override;
+    void SetInputEnabled(bool enabled) override;
+    bool IsInputEnabled() const override;
+    void EnableDeveloperTools() override;
 
 private:
+    bool Run(const char* body, GVariant* arguments, std::string* result);
     static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
     static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer self);
+    static void OnProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self);
 
     WebKitWebView* m_view;
+    IPageEvents* m_listener = nullptr;
+    unsigned m_deadlineMs = 0;
 };
 
 }  // namespace dorv

@@ -10,8 +10,11 @@
 #include "app/MainFrame.h"
 #include "bridge/DorvView.h"
 #include "common/Trace.h"
+#include "gtk/GlibTimers.h"
+#include "gtk/GtkInputFilter.h"
 #include "gtk/GtkMainWindow.h"
 #include "gtk/GtkMessageBox.h"
+#include "gtk/SoupUrlFetcher.h"
 #include "gtk/WebKitPage.h"
 
 namespace {
@@ -50,14 +53,23 @@ int RunCourse() {
                                               });
     dorv::CMainFrame frame(window);
     framePtr = &frame;
-    dorv::CDORVView view(app, frame, page);
+    dorv::SoupUrlFetcher fetcher;
+    dorv::GlibTimers timers;
+    dorv::CDORVView view(app, frame, {page, timers, messages, &fetcher});
+    timers.SetHandler([&](unsigned id) { view.OnTimer(id); });
+    page.SetListener(&view);
+    dorv::GtkInputFilter filter(window.Window(), page.Widget(),
+                                [&](const dorv::PageInput& input) { return view.PreTranslateInput(input); });
     messages.SetParent(window.Window());
 
     window.Present();
+    gtk_widget_grab_focus(page.Widget());
     dorv::Trace("window shown");
     view.OnInitialUpdate();
     g_main_loop_run(loop);
     g_main_loop_unref(loop);
+    page.SetListener(nullptr);
+    timers.SetHandler(nullptr);
     messages.SetParent(nullptr);
     return app.ExitInstance();
 }

@@ -5,12 +5,17 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/FrameWindow.h"
 #include "bridge/Page.h"
 #include "common/MessageBox.h"
+#include "common/Timers.h"
 
 namespace dorv::test {
 
@@ -28,10 +33,68 @@ public:
     int destroyed = 0;
 };
 
+// A page whose functions are given by the test. A function that returns
+// nothing stands for one that throws.
 class FakePage : public IPage {
 public:
+    using Function = std::function<std::optional<std::string>(const std::vector<std::string>& args)>;
+    struct Call {
+        std::string name;
+        std::vector<std::string> args;
+        bool operator==(const Call&) const = default;
+    };
+
     void Navigate(const std::string& uri) override { navigations.push_back(uri); }
+    void Reload() override { ++reloads; }
+    bool CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) override {
+        calls.push_back({name, args});
+        auto it = functions.find(name);
+        if (it == functions.end()) return false;
+        std::optional<std::string> answer = it->second(args);
+        if (!answer) return false;
+        if (result) *result = *answer;
+        return true;
+    }
+    bool SetElementContent(const std::string& id, const std::string& html) override {
+        writes.push_back({id, {html}});
+        return elements.count(id) > 0;
+    }
+    void SetInputEnabled(bool enabled) override { inputEnabled = enabled; }
+    bool IsInputEnabled() const override { return inputEnabled; }
+    void EnableDeveloperTools() override { developerTools = true; }
+
+    // Names of the functions called, in order.
+    std::vector<std::string> CalledNames() const {
+        std::vector<std::string> names;
+        for (const Call& call : calls) names.push_back(call.name);
+        return names;
+    }
+
+    std::map<std::string, Function> functions;
+    std::set<std::string> elements;
     std::vector<std::string> navigations;
+    std::vector<Call> calls;
+    std::vector<Call> writes;
+    bool inputEnabled = true;
+    bool developerTools = false;
+    int reloads = 0;
+};
+
+class FakeTimers : public ITimers {
+public:
+    void SetTimer(unsigned id, unsigned periodMs) override { running[id] = periodMs; }
+    void KillTimer(unsigned id) override { running.erase(id); }
+    void Post(std::function<void()> task) override { posted.push_back(std::move(task)); }
+    // Runs the posted work, including work that it posts itself.
+    void RunPosted() {
+        while (!posted.empty()) {
+            auto task = std::move(posted.front());
+            posted.erase(posted.begin());
+            task();
+        }
+    }
+    std::map<unsigned, unsigned> running;
+    std::vector<std::function<void()>> posted;
 };
 
 // A fresh folder that is the working directory while the object lives.

@@ -47,29 +47,42 @@ TEST(MainFrame, CloseGateClosesTheWindow) {
     EXPECT_EQ(window.destroyed, 1);
 }
 
-TEST(View, FirstUpdateOpensTheMainPage) {
+// A view with fakes for everything around it.
+struct ViewRig {
     test::FakeMessageBox box;
     test::FakeFrameWindow window;
     test::FakePage page;
-    CDORVApp app(box);
-    app.m_strMain = "/course/main page.html";
-    CMainFrame frame(window);
-    CDORVView view(app, frame, page);
-    view.OnInitialUpdate();
-    EXPECT_EQ(page.navigations, std::vector<std::string>{"file:///course/main%20page.html"});
-    EXPECT_EQ(window.destroyed, 0);
+    test::FakeTimers timers;
+    CDORVApp app{box};
+    CMainFrame frame{window};
+    CDORVView view{app, frame, {page, timers, box, nullptr}};
+};
+
+TEST(View, FirstUpdateOpensTheMainPage) {
+    ViewRig rig;
+    rig.app.m_strMain = "/course/main page.html";
+    rig.view.OnInitialUpdate();
+    EXPECT_EQ(rig.page.navigations, std::vector<std::string>{"file:///course/main%20page.html"});
+    EXPECT_FALSE(rig.page.developerTools);
+    rig.timers.RunPosted();
+    EXPECT_EQ(rig.window.destroyed, 0);
 }
 
-TEST(View, WithoutAMainPageTheFrameIsClosed) {
-    test::FakeMessageBox box;
-    test::FakeFrameWindow window;
-    test::FakePage page;
-    CDORVApp app(box);
-    CMainFrame frame(window);
-    CDORVView view(app, frame, page);
-    view.OnInitialUpdate();
-    EXPECT_TRUE(page.navigations.empty());
-    EXPECT_EQ(window.destroyed, 1);
+TEST(View, DebugSettingOpensTheDeveloperTools) {
+    ViewRig rig;
+    rig.app.m_strMain = "/c/main.html";
+    rig.app.m_strDebug = "1";
+    rig.view.OnInitialUpdate();
+    EXPECT_TRUE(rig.page.developerTools);
+}
+
+TEST(View, WithoutAMainPageTheFrameIsClosedAfterwards) {
+    ViewRig rig;
+    rig.view.OnInitialUpdate();
+    EXPECT_TRUE(rig.page.navigations.empty());
+    EXPECT_EQ(rig.window.destroyed, 0);
+    rig.timers.RunPosted();
+    EXPECT_EQ(rig.window.destroyed, 1);
 }
 
 }  // namespace

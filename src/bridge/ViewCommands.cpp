@@ -1,0 +1,76 @@
+// The poll for host commands and their dispatch.
+#include <algorithm>
+#include <iterator>
+
+#include "bridge/DorvView.h"
+#include "bridge/Tokens.h"
+#include "common/Trace.h"
+
+namespace dorv {
+namespace {
+
+enum class HostCommand {
+    DisableMouse, EnableMouse, CheckDrives, Drive, User, Create, Rename, Delete,
+    StartRegist, StartMain, Log, Test, OnLoad, Quit, ForceQuit,
+};
+
+// Tested in this order; the first equal word is carried out.
+constexpr struct {
+    const char* word;
+    HostCommand command;
+} kCommands[] = {
+    {"DisableMouse:", HostCommand::DisableMouse}, {"EnableMouse:", HostCommand::EnableMouse},
+    {"CheckDrives:", HostCommand::CheckDrives},   {"Drive:", HostCommand::Drive},
+    {"User:", HostCommand::User},                 {"Create:", HostCommand::Create},
+    {"Rename:", HostCommand::Rename},             {"Delete:", HostCommand::Delete},
+    {"StartRegist:", HostCommand::StartRegist},   {"StartMain:", HostCommand::StartMain},
+    {"Log:", HostCommand::Log},                   {"Test:", HostCommand::Test},
+    {"OnLoad:", HostCommand::OnLoad},             {"Quit:", HostCommand::Quit},
+    {"ForceQuit:", HostCommand::ForceQuit},
+};
+
+}  // namespace
+
+void CDORVView::PollPageState() {
+    std::string answer;
+    CallScriptForText("GetState", kGetStateBufferSize, answer);
+    // Each poll works on its own copy of the lines, so a nested poll cannot
+    // disturb the lines this one has still to carry out.
+    for (const std::string& line : SplitTokens(answer, "\n")) {
+        DispatchCommand(GetToken(line, ":", 0) + ":", TrimWhiteSpace(GetToken(line, ":", 1)));
+    }
+}
+
+void CDORVView::DispatchCommand(const std::string& word, const std::string& argument) {
+    const auto* entry = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                     [&](const auto& candidate) { return word == candidate.word; });
+    if (entry == std::end(kCommands)) {
+        Trace("host command %s ignored: unknown", word.c_str());
+        return;
+    }
+    Trace("host command %s%s", word.c_str(), argument.c_str());
+    switch (entry->command) {
+        case HostCommand::DisableMouse:
+            m_services.page.SetInputEnabled(false);
+            break;
+        case HostCommand::EnableMouse:
+            m_services.page.SetInputEnabled(true);
+            break;
+        case HostCommand::OnLoad:
+            SetElementContent("isApp", "1");
+            break;
+        case HostCommand::Quit:
+            PostCloseRequest();
+            break;
+        case HostCommand::ForceQuit:
+            PostCloseRequest();
+            m_bForceQuit = 1;
+            break;
+        default:
+            // Drive, learner, data-file and history commands: recognised;
+            // their operations come with the learner data.
+            break;
+    }
+}
+
+}  // namespace dorv

@@ -1,0 +1,54 @@
+// The input filter: the Ctrl debug key and the page's full-screen mode.
+#include "app/DorvApp.h"
+#include "bridge/DorvView.h"
+
+namespace dorv {
+
+bool CDORVView::PreTranslateInput(const PageInput& input) {
+    // A page that takes no input sees none, and neither does its filter.
+    if (!m_services.page.IsInputEnabled()) return false;
+    if (input.key == PageInput::Key::Control) {
+        if (m_app.m_strDebug.empty()) {
+            if (input.kind == PageInput::Kind::KeyDown) CallScript("SetDebugMode", "3");
+            if (input.kind == PageInput::Kind::KeyUp) CallScript("SetDebugMode", "0");
+        }
+        return false;
+    }
+    return FilterFullScreenInput(input);
+}
+
+bool CDORVView::FilterFullScreenInput(const PageInput& input) {
+    switch (input.kind) {
+        case PageInput::Kind::KeyDown:
+            if (input.key == PageInput::Key::Escape) return LeaveFullScreen();
+            if (input.key == PageInput::Key::Space) return ToggleFullScreen();
+            return false;
+        case PageInput::Kind::LeftButtonDown:
+            return LeaveFullScreen();
+        case PageInput::Kind::KeyUp:
+            return false;
+    }
+    return false;
+}
+
+bool CDORVView::ToggleFullScreen() {
+    std::string result;
+    CallScriptForText("FullScr", kFullScreenBufferSize, result);
+    return result == "1";
+}
+
+bool CDORVView::LeaveFullScreen() {
+    std::string result;
+    if (!CallScriptForText("IsFullScr", kFullScreenBufferSize, result) || result != "1") return false;
+    CallScript("FullScr", "false");
+    return true;
+}
+
+void CDORVView::OnFullScreen() { ToggleFullScreen(); }
+
+void CDORVView::OnUpdateFullScreen(bool& enabled) {
+    std::string result;
+    if (CallScriptForText("FullScrOK", kFullScreenBufferSize, result)) enabled = result == "1";
+}
+
+}  // namespace dorv
