@@ -1,0 +1,294 @@
+// Page calls, page start-up, the poll and the input filter of the view,
+// against a fake page.
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "app/DorvApp.h"
+#include "app/MainFrame.h"
+#include "bridge/DorvView.h"
+
+namespace dorv {
+namespace {
+
+using Args = std::vector<std::string>;
+using Call = test::FakePage::Call;
+
+class ViewBridgeTest : public ::testing::Test {
+protected:
+    ViewBridgeTest() {
+        app.m_strConfig = folder.Write("course.xml",
+                                       "<config file_title=\"ENG\" software=\" PLENA DORV \tVer 3.0\" "
+                                       "courseware=\"英語 Ver 2.1 \" copyright=\" (C) X \"/>");
+        app.m_strMain = folder.Write("main.html", "");
+    }
+
+    // GetState answers the given texts in turn, then "".
+    void Answer(std::vector<std::string> answers) {
+        auto queue = std::make_shared<std::vector<std::string>>(std::move(answers));
+        page.functions["GetState"] = [queue](const Args&) -> std::optional<std::string> {
+            if (queue->empty()) return "";
+            std::string next = queue->front();
+            queue->erase(queue->begin());
+            return next;
+        };
+    }
+    void Define(const std::string& name, std::string result = "") {
+        page.functions[name] = [result](const Args&) { return std::optional<std::string>(result); };
+    }
+    void Poll() { view.OnTimer(CDORVView::kPollTimer); }
+
+    test::ScratchFolder folder;
+    test::FakeMessageBox box;
+    test::FakeFrameWindow window;
+    test::FakePage page;
+    test::FakeTimers timers;
+    CDORVApp app{box};
+    CMainFrame frame{window};
+    CDORVView view{app, frame, {page, timers, box, nullptr}};
+};
+
+TEST_F(ViewBridgeTest, CallScriptSplitsTheArgumentStringAndReportsFailures) {
+    Define("F", "r");
+    std::string result = "before";
+    EXPECT_TRUE(view.CallScript("F", "a, b,,c", &result));
+    EXPECT_EQ(result, "r");
+    EXPECT_EQ(page.calls.back(), (Call{"F", {"a", " b", "c"}}));
+    page.functions["Throws"] = [](const Args&) { return std::nullopt; };
+    result = "kept";
+    EXPECT_FALSE(view.CallScript("Throws", "", &result));
+    EXPECT_FALSE(view.CallScript("Missing", "'x'", &result));
+    EXPECT_EQ(result, "kept");
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(ViewBridgeTest, CallScriptForTextHasNoArgumentsAndNoSizeLimit) {
+    Define("Long", std::string(100000, 'x'));
+    std::string text = "old";
+    EXPECT_TRUE(view.CallScriptForText("Long", 32, text));
+    EXPECT_EQ(text.size(), 100000u);
+    EXPECT_EQ(page.calls.back().args, Args{});
+    Define("Empty", "");
+    EXPECT_TRUE(view.CallScriptForText("Empty", 0, text));
+    EXPECT_EQ(text, "");
+}
+
+TEST_F(ViewBridgeTest, NegativeBufferSizeIsOutOfMemoryWithoutCallingThePage) {
+    Define("F", "r");
+    std::string text = "kept";
+    EXPECT_FALSE(view.CallScriptForText("F", -1, text));
+    EXPECT_EQ(text, "kept");
+    EXPECT_TRUE(page.calls.empty());
+    EXPECT_EQ(box.shown, std::vector<std::string>{"Out of memory."});
+}
+
+TEST_F(ViewBridgeTest, StartUpHandsTheSettingsToThePage) {
+    struct Case {
+        std::string debug, mute;
+        std::vector<Call> calls;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"", "", {}},
+             {"", "1", {{"InitSettings", {"mute=1"}}}},
+             {"2", "", {{"SetDebugMode", {"2"}}, {"InitSettings", {"debug=2;"}}}},
+             {"a,b", "on", {{"SetDebugMode", {"a", "b"}}, {"InitSettings", {"debug=a", "b;mute=on"}}}},
+         }) {
+        test::FakePage fresh;
+        test::FakeTimers freshTimers;
+        app.m_strDebug = c.debug;
+        app.m_strMute = c.mute;
+        CDORVView started(app, frame, {fresh, freshTimers, box, nullptr});
+        started.OnDocumentComplete();
+        EXPECT_EQ(fresh.calls, c.calls) << "debug=" << c.debug << " mute=" << c.mute;
+    }
+}
+
+TEST_F(ViewBridgeTest, StartUpFillsTheCourseTextsAndStartsThePollOnce) {
+    view.OnDocumentComplete();
+    EXPECT_EQ(view.m_learnerStore.GetCourseFolderName(), "ENG");
+    EXPECT_EQ(frame.GetSoftwareName(), "PLENA DORV");
+    EXPECT_EQ(frame.GetCourseVersion(), "Ver 2.1 ");
+    EXPECT_EQ(frame.GetCaption(), " 英語");
+    EXPECT_EQ(window.titles, std::vector<std::string>{" 英語"});
+    EXPECT_EQ(frame.GetCopyright(), " (C) X ");
+    EXPECT_EQ(timers.running, (std::map<unsigned, unsigned>{{2000u, 229u}}));
+
+    // Later loads repeat nothing.
+    app.m_strDebug = "1";
+    timers.running.clear();
+    view.OnDocumentComplete();
+    EXPECT_TRUE(page.calls.empty());
+    EXPECT_TRUE(timers.running.empty());
+    EXPECT_EQ(window.titles.size(), 1u);
+}
+
+TEST_F(ViewBridgeTest, CoursewareWithoutVersionMarkKeepsTheDefaultVersion) {
+    app.m_strConfig = folder.Write("c2.xml", "<config file_title=\"T\" courseware=\" Lesson ver 1 \" software=\"Soft ver 2 Ver\"/>");
+    view.OnDocumentComplete();
+    EXPECT_EQ(frame.GetCaption(), " Lesson ver 1");
+    EXPECT_EQ(frame.GetCourseVersion(), "");
+    EXPECT_EQ(frame.GetSoftwareName(), "Soft ver 2 Ver");
+    EXPECT_EQ(frame.GetCopyright(), "");
+}
+
+TEST_F(ViewBridgeTest, WithoutFileTitleThePollNeverStarts) {
+    app.m_strConfig = folder.Write("c3.xml", "<config courseware=\"X Ver 1\"/>");
+    app.m_strMute = "1";
+    view.OnDocumentComplete();
+    EXPECT_EQ(page.CalledNames(), std::vector<std::string>{"InitSettings"});
+    EXPECT_TRUE(timers.running.empty());
+    EXPECT_EQ(frame.GetCaption(), "PLENA DORV");
+    Answer({"OnLoad:"});
+    Poll();
+    EXPECT_TRUE(page.writes.empty());
+}
+
+TEST_F(ViewBridgeTest, PollParsesLinesAndDispatchesInOrder) {
+    view.OnDocumentComplete();
+    page.elements.insert("isApp");
+    Answer({"\n\nDisableMouse:\nOnLoad:x\n  OnLoad:\nonload:\n::EnableMouse\nDisableMouse\r\n"});
+    Poll();
+    // "  OnLoad:" and "onload:" name nothing; "::EnableMouse" is EnableMouse;
+    // "DisableMouse\r" without a colon keeps its CR and matches nothing.
+    EXPECT_EQ(page.writes, (std::vector<Call>{{"isApp", {"1"}}}));
+    EXPECT_TRUE(page.inputEnabled);
+}
+
+TEST_F(ViewBridgeTest, MouseCommandsFollowTheLastWord) {
+    view.OnDocumentComplete();
+    Answer({"DisableMouse:\nDisableMouse:", "EnableMouse:", "DisableMouse:"});
+    Poll();
+    EXPECT_FALSE(page.inputEnabled);
+    Poll();
+    EXPECT_TRUE(page.inputEnabled);
+    Poll();
+    EXPECT_FALSE(page.inputEnabled);
+}
+
+TEST_F(ViewBridgeTest, QuitClosesAfterThePollHasFinished) {
+    view.OnDocumentComplete();
+    page.elements.insert("isApp");
+    Answer({"Quit\nOnLoad:"});
+    Poll();
+    // The rest of the answer is carried out first; the close comes later.
+    EXPECT_EQ(page.writes.size(), 1u);
+    EXPECT_EQ(window.destroyed, 0);
+    EXPECT_EQ(view.m_bForceQuit, 0);
+    timers.RunPosted();
+    EXPECT_EQ(window.destroyed, 1);
+}
+
+TEST_F(ViewBridgeTest, ForceQuitSetsTheFlagBeforeTheCloseArrives) {
+    view.OnDocumentComplete();
+    Answer({"ForceQuit:"});
+    Poll();
+    EXPECT_EQ(view.m_bForceQuit, 1);
+    EXPECT_EQ(window.destroyed, 0);
+    timers.RunPosted();
+    EXPECT_EQ(window.destroyed, 1);
+}
+
+TEST_F(ViewBridgeTest, FailingGetStateDispatchesNothing) {
+    view.OnDocumentComplete();
+    page.functions["GetState"] = [](const Args&) { return std::nullopt; };
+    Poll();
+    Poll();
+    EXPECT_EQ(page.CalledNames(), (std::vector<std::string>{"GetState", "GetState"}));
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(ViewBridgeTest, TickDuringAPageCallIsHeldAndRunsOnceAfterwards) {
+    view.OnDocumentComplete();
+    int polls = 0;
+    page.functions["GetState"] = [&](const Args&) -> std::optional<std::string> {
+        ++polls;
+        return "";
+    };
+    // While "Slow" waits for its answer, two ticks fall due.
+    page.functions["Slow"] = [&](const Args&) -> std::optional<std::string> {
+        Poll();
+        Poll();
+        return "done";
+    };
+    std::string text;
+    EXPECT_TRUE(view.CallScriptForText("Slow", 32, text));
+    EXPECT_EQ(polls, 0);  // no poll inside the wait
+    timers.RunPosted();
+    EXPECT_EQ(polls, 1);  // one poll once the call has returned
+    timers.RunPosted();
+    EXPECT_EQ(polls, 1);
+}
+
+TEST_F(ViewBridgeTest, CtrlSwitchesDebugModeOnlyWithoutADebugSetting) {
+    using K = PageInput::Kind;
+    using Key = PageInput::Key;
+    Define("SetDebugMode");
+    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
+    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
+    EXPECT_FALSE(view.PreTranslateInput({K::KeyUp, Key::Control}));
+    EXPECT_EQ(page.calls, (std::vector<Call>{{"SetDebugMode", {"3"}}, {"SetDebugMode", {"3"}}, {"SetDebugMode", {"0"}}}));
+
+    page.calls.clear();
+    app.m_strDebug = "1";
+    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
+    EXPECT_FALSE(view.PreTranslateInput({K::KeyUp, Key::Control}));
+    EXPECT_TRUE(page.calls.empty());
+}
+
+TEST_F(ViewBridgeTest, SpaceIsConsumedOnlyWhenThePageActs) {
+    using K = PageInput::Kind;
+    using Key = PageInput::Key;
+    Define("FullScr", "0");
+    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Space}));
+    Define("FullScr", "1");
+    EXPECT_TRUE(view.PreTranslateInput({K::KeyDown, Key::Space}));
+    EXPECT_FALSE(view.PreTranslateInput({K::KeyUp, Key::Space}));
+    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Other}));
+    EXPECT_EQ(page.CalledNames(), (std::vector<std::string>{"FullScr", "FullScr"}));
+}
+
+TEST_F(ViewBridgeTest, EscapeAndClickLeaveFullScreenMode) {
+    using K = PageInput::Kind;
+    using Key = PageInput::Key;
+    Define("FullScr", "1");
+    Define("IsFullScr", "true");  // not "1": not in full-screen mode
+    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Escape}));
+    EXPECT_FALSE(view.PreTranslateInput({K::LeftButtonDown}));
+    EXPECT_EQ(page.CalledNames(), (std::vector<std::string>{"IsFullScr", "IsFullScr"}));
+
+    page.calls.clear();
+    Define("IsFullScr", "1");
+    EXPECT_TRUE(view.PreTranslateInput({K::LeftButtonDown}));
+    EXPECT_TRUE(view.PreTranslateInput({K::KeyDown, Key::Escape}));
+    EXPECT_EQ(page.calls, (std::vector<Call>{{"IsFullScr", {}}, {"FullScr", {"false"}}, {"IsFullScr", {}}, {"FullScr", {"false"}}}));
+}
+
+TEST_F(ViewBridgeTest, AnInsensitivePageFiltersNothing) {
+    Define("FullScr", "1");
+    page.inputEnabled = false;
+    EXPECT_FALSE(view.PreTranslateInput({PageInput::Kind::KeyDown, PageInput::Key::Space}));
+    EXPECT_TRUE(page.calls.empty());
+}
+
+TEST_F(ViewBridgeTest, FullScreenCommandState) {
+    bool enabled = true;
+    view.OnUpdateFullScreen(enabled);  // no FullScrOK: untouched
+    EXPECT_TRUE(enabled);
+    Define("FullScrOK", "0");
+    view.OnUpdateFullScreen(enabled);
+    EXPECT_FALSE(enabled);
+    Define("FullScrOK", "1");
+    view.OnUpdateFullScreen(enabled);
+    EXPECT_TRUE(enabled);
+    Define("FullScr", "1");
+    view.OnFullScreen();
+    EXPECT_EQ(page.calls.back().name, "FullScr");
+}
+
+TEST_F(ViewBridgeTest, EndOfThePageProcessIsToldAndThePageReloaded) {
+    view.OnPageProcessEnded("crashed");
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(page.reloads, 1);
+}
+
+}  // namespace
+}  // namespace dorv
