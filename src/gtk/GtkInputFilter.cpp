@@ -3,6 +3,8 @@
 namespace dorv {
 namespace {
 
+constexpr size_t kDecidedKept = 64;
+
 PageInput::Key KeyOf(guint keyval) {
     switch (keyval) {
         case GDK_KEY_Control_L:
@@ -18,64 +20,133 @@ PageInput::Key KeyOf(guint keyval) {
     }
 }
 
+bool IsKey(GdkEventType type) { return type == GDK_KEY_PRESS || type == GDK_KEY_RELEASE; }
+
+bool IsInput(GdkEventType type) {
+    switch (type) {
+        case GDK_KEY_PRESS:
+        case GDK_KEY_RELEASE:
+        case GDK_BUTTON_PRESS:
+        case GDK_BUTTON_RELEASE:
+        case GDK_MOTION_NOTIFY:
+        case GDK_SCROLL:
+        case GDK_TOUCH_BEGIN:
+        case GDK_TOUCH_UPDATE:
+        case GDK_TOUCH_END:
+        case GDK_TOUCH_CANCEL:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// What the filter is asked about; nothing for input it does not examine.
+bool ToPageInput(GdkEvent* event, PageInput& input) {
+    switch (gdk_event_get_event_type(event)) {
+        case GDK_KEY_PRESS:
+            input = {PageInput::Kind::KeyDown, KeyOf(gdk_key_event_get_keyval(event))};
+            return true;
+        case GDK_KEY_RELEASE:
+            input = {PageInput::Kind::KeyUp, KeyOf(gdk_key_event_get_keyval(event))};
+            return input.key == PageInput::Key::Control;
+        case GDK_BUTTON_PRESS:
+            input = {PageInput::Kind::LeftButtonDown};
+            return gdk_button_event_get_button(event) == GDK_BUTTON_PRIMARY;
+        default:
+            return false;
+    }
+}
+
+// The same physical key event: the engine hands keys that the page did not
+// use back to the window, where they pass this controller a second time.
+bool SameKeyEvent(GdkEvent* a, GdkEvent* b) {
+    return gdk_event_get_event_type(a) == gdk_event_get_event_type(b) && gdk_event_get_time(a) == gdk_event_get_time(b) &&
+           gdk_key_event_get_keycode(a) == gdk_key_event_get_keycode(b);
+}
+
 }  // namespace
 
 GtkInputFilter::GtkInputFilter(GtkWindow* window, GtkWidget* page, Filter filter)
     : m_window(window), m_page(page), m_filter(std::move(filter)) {
-    GtkEventController* keys = gtk_event_controller_key_new();
-    gtk_event_controller_set_propagation_phase(keys, GTK_PHASE_CAPTURE);
-    g_signal_connect(keys, "key-pressed", G_CALLBACK(OnKeyPressed), this);
-    g_signal_connect(keys, "key-released", G_CALLBACK(OnKeyReleased), this);
-    gtk_widget_add_controller(GTK_WIDGET(window), keys);
-
-    GtkGesture* click = gtk_gesture_click_new();
-    gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(click), GDK_BUTTON_PRIMARY);
-    gtk_event_controller_set_propagation_phase(GTK_EVENT_CONTROLLER(click), GTK_PHASE_CAPTURE);
-    g_signal_connect(click, "pressed", G_CALLBACK(OnPressed), this);
-    gtk_widget_add_controller(GTK_WIDGET(window), GTK_EVENT_CONTROLLER(click));
+    GtkEventController* controller = gtk_event_controller_legacy_new();
+    gtk_event_controller_set_propagation_phase(controller, GTK_PHASE_CAPTURE);
+    g_signal_connect(controller, "event", G_CALLBACK(OnEvent), this);
+    gtk_widget_add_controller(GTK_WIDGET(window), controller);
 }
 
-bool GtkInputFilter::PageHasFocus() const {
-    GtkWidget* focus = gtk_window_get_focus(m_window);
-    return focus && (focus == m_page || gtk_widget_is_ancestor(focus, m_page));
+GtkInputFilter::~GtkInputFilter() {
+    if (m_decideSource) g_source_remove(m_decideSource);
+    for (GdkEvent* event : m_held) gdk_event_unref(event);
+    for (GdkEvent* event : m_decided) gdk_event_unref(event);
 }
 
-bool GtkInputFilter::IsRepeatOfSeenEvent(GtkEventController* controller) {
-    GdkEvent* event = gtk_event_controller_get_current_event(controller);
-    if (!event) return false;
-    guint32 time = gdk_event_get_time(event);
-    guint keycode = gdk_key_event_get_keycode(event);
-    GdkEventType type = gdk_event_get_event_type(event);
-    bool seen = time == m_lastTime && keycode == m_lastKeycode && type == m_lastType;
-    m_lastTime = time;
-    m_lastKeycode = keycode;
-    m_lastType = type;
-    return seen;
-}
-
-gboolean GtkInputFilter::OnKeyPressed(GtkEventControllerKey* keys, guint keyval, guint, GdkModifierType,
-                                      gpointer self) {
-    auto* filter = static_cast<GtkInputFilter*>(self);
-    if (!filter->PageHasFocus() || filter->IsRepeatOfSeenEvent(GTK_EVENT_CONTROLLER(keys))) return FALSE;
-    return filter->m_filter({PageInput::Kind::KeyDown, KeyOf(keyval)});
-}
-
-void GtkInputFilter::OnKeyReleased(GtkEventControllerKey* keys, guint keyval, guint, GdkModifierType,
-                                   gpointer self) {
-    auto* filter = static_cast<GtkInputFilter*>(self);
-    if (!filter->PageHasFocus() || filter->IsRepeatOfSeenEvent(GTK_EVENT_CONTROLLER(keys))) return;
-    filter->m_filter({PageInput::Kind::KeyUp, KeyOf(keyval)});
-}
-
-void GtkInputFilter::OnPressed(GtkGestureClick* gesture, int, double x, double y, gpointer self) {
-    auto* filter = static_cast<GtkInputFilter*>(self);
-    GtkWidget* target = gtk_widget_pick(GTK_WIDGET(filter->m_window), x, y, GTK_PICK_DEFAULT);
-    if (!target || (target != filter->m_page && !gtk_widget_is_ancestor(target, filter->m_page))) {
-        gtk_gesture_set_state(GTK_GESTURE(gesture), GTK_EVENT_SEQUENCE_DENIED);
-        return;
+bool GtkInputFilter::IsForPage(GdkEvent* event) const {
+    if (!gtk_widget_is_sensitive(m_page)) return false;  // GTK gives it nothing anyway
+    if (IsKey(gdk_event_get_event_type(event))) {
+        GtkWidget* focus = gtk_window_get_focus(m_window);
+        return focus && (focus == m_page || gtk_widget_is_ancestor(focus, m_page));
     }
-    bool consumed = filter->m_filter({PageInput::Kind::LeftButtonDown});
-    gtk_gesture_set_state(GTK_GESTURE(gesture), consumed ? GTK_EVENT_SEQUENCE_CLAIMED : GTK_EVENT_SEQUENCE_DENIED);
+    double x = 0, y = 0, dx = 0, dy = 0;
+    if (!gdk_event_get_position(event, &x, &y)) return false;
+    gtk_native_get_surface_transform(GTK_NATIVE(m_window), &dx, &dy);
+    GtkWidget* target = gtk_widget_pick(GTK_WIDGET(m_window), x - dx, y - dy, GTK_PICK_DEFAULT);
+    return target && (target == m_page || gtk_widget_is_ancestor(target, m_page));
+}
+
+bool GtkInputFilter::WasDecided(GdkEvent* event) const {
+    bool key = IsKey(gdk_event_get_event_type(event));
+    for (GdkEvent* seen : m_decided) {
+        if (seen == event || (key && IsKey(gdk_event_get_event_type(seen)) && SameKeyEvent(seen, event))) return true;
+    }
+    return false;
+}
+
+void GtkInputFilter::Remember(GdkEvent* event) {
+    m_decided.push_back(gdk_event_ref(event));
+    if (m_decided.size() > kDecidedKept) {
+        gdk_event_unref(m_decided.front());
+        m_decided.pop_front();
+    }
+}
+
+gboolean GtkInputFilter::OnEvent(GtkEventControllerLegacy*, GdkEvent* event, gpointer self) {
+    auto* filter = static_cast<GtkInputFilter*>(self);
+    if (!IsInput(gdk_event_get_event_type(event)) || filter->WasDecided(event) || !filter->IsForPage(event)) {
+        return FALSE;
+    }
+    PageInput input{};
+    if (filter->m_held.empty() && !ToPageInput(event, input)) return FALSE;
+    // Hold it: examined input is decided just after this dispatch, and all
+    // input behind it waits for that decision.
+    filter->m_held.push_back(gdk_event_ref(event));
+    if (!filter->m_decideSource) filter->m_decideSource = g_idle_add_full(G_PRIORITY_HIGH, OnDecide, filter, nullptr);
+    return TRUE;
+}
+
+gboolean GtkInputFilter::OnDecide(gpointer self) {
+    auto* filter = static_cast<GtkInputFilter*>(self);
+    filter->Decide();
+    filter->m_decideSource = 0;
+    return G_SOURCE_REMOVE;
+}
+
+void GtkInputFilter::Decide() {
+    GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(m_window));
+    while (!m_held.empty()) {
+        GdkEvent* event = m_held.front();
+        PageInput input{};
+        // The filter's page calls run a nested loop; input arriving during
+        // it joins the back of m_held.
+        bool consumed = ToPageInput(event, input) && m_filter(input);
+        m_held.pop_front();
+        Remember(event);
+        if (!consumed) {
+            G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+            gdk_display_put_event(display, event);
+            G_GNUC_END_IGNORE_DEPRECATIONS
+        }
+        gdk_event_unref(event);
+    }
 }
 
 }  // namespace dorv

@@ -1,10 +1,18 @@
 // Hands every key press and release and every left-button press meant for
 // the page to a filter before the page sees it; what the filter consumes
 // never reaches the page.
+//
+// The filter asks the page, which takes a nested main loop. That loop is not
+// run inside GTK's event dispatch, where further input would be dispatched
+// to the page ahead of the event still being decided. Instead an examined
+// event is held back and decided just after; input that arrives meanwhile is
+// held behind it, and whatever the filter lets through is put back into the
+// event queue in its original order.
 #pragma once
 
 #include <gtk/gtk.h>
 
+#include <deque>
 #include <functional>
 
 #include "bridge/DorvView.h"
@@ -15,24 +23,26 @@ class GtkInputFilter {
 public:
     using Filter = std::function<bool(const PageInput&)>;
 
-    // Controllers in the capture phase on `window`, for input aimed at `page`.
+    // A controller in the capture phase on `window`, for input aimed at `page`.
     GtkInputFilter(GtkWindow* window, GtkWidget* page, Filter filter);
+    ~GtkInputFilter();
+    GtkInputFilter(const GtkInputFilter&) = delete;
+    GtkInputFilter& operator=(const GtkInputFilter&) = delete;
 
 private:
-    static gboolean OnKeyPressed(GtkEventControllerKey*, guint keyval, guint keycode, GdkModifierType, gpointer self);
-    static void OnKeyReleased(GtkEventControllerKey*, guint keyval, guint keycode, GdkModifierType, gpointer self);
-    static void OnPressed(GtkGestureClick* gesture, int presses, double x, double y, gpointer self);
-    bool PageHasFocus() const;
-    bool IsRepeatOfSeenEvent(GtkEventController* controller);
+    static gboolean OnEvent(GtkEventControllerLegacy*, GdkEvent* event, gpointer self);
+    static gboolean OnDecide(gpointer self);
+    bool IsForPage(GdkEvent* event) const;
+    bool WasDecided(GdkEvent* event) const;
+    void Remember(GdkEvent* event);
+    void Decide();
 
     GtkWindow* m_window;
     GtkWidget* m_page;
     Filter m_filter;
-    // The key event last filtered: the engine hands keys that the page did
-    // not use back to the window, where they would be seen a second time.
-    guint32 m_lastTime = 0;
-    guint m_lastKeycode = 0;
-    GdkEventType m_lastType = GDK_KEY_PRESS;
+    std::deque<GdkEvent*> m_held;     // waiting for a decision, in order
+    std::deque<GdkEvent*> m_decided;  // recently decided, to let through when seen again
+    guint m_decideSource = 0;
 };
 
 }  // namespace dorv

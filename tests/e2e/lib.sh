@@ -74,10 +74,12 @@ wait_window() {
   fail "no window titled '$title' within ${2:-30} s"
 }
 
+# No window of the program is left: none titled DORV, nor with a course's
+# caption.
 no_window() {
   local ids
-  ids=$(xdotool search --name '^DORV$' 2>/dev/null || true)
-  [ -z "$ids" ] || fail "a window titled DORV is still there"
+  ids=$(xdotool search --name 'DORV|Probe' 2>/dev/null || true)
+  [ -z "$ids" ] || fail "a window is still on the screen: $(xdotool getwindowname $ids 2>/dev/null | tr '\n' ' ')"
 }
 
 # Waits up to $1 s for the program to end; sets exit_status.
@@ -133,4 +135,57 @@ make_course() {
   printf '%s' "$2" >"$dir/DORV.ini"
   printf '<config file_title="T"/>' >"$dir/course.xml"
   printf '<!DOCTYPE html><html><body style="background:#00ff00"></body></html>' >"$dir/main.html"
+}
+
+# A course folder $1 showing the probe page, with DORV.ini settings $2 and
+# the page's options $3 (a JavaScript object).
+make_probe_course() {
+  local dir=$1 options=${3:-}
+  [ -n "$options" ] || options='{}'
+  mkdir -p "$dir"
+  printf '[Document]\nconfig=course.xml\nmain=probe.html\n[Settings]\n%s\n' "$2" >"$dir/DORV.ini"
+  printf '<config file_title="PROBE" courseware="Probe Ver 1"/>' >"$dir/course.xml"
+  cp "$(dirname "${BASH_SOURCE[0]}")/pages/probe.html" "$(dirname "${BASH_SOURCE[0]}")/pages/probe.js" "$dir/"
+  printf 'window.probeOptions = %s;\n' "$options" >"$dir/case.js"
+}
+
+# Starts the program on a probe course and waits until its page is served.
+start_probe() {
+  start_x
+  export G_MESSAGES_DEBUG=dorv
+  start_dorv "$1"
+  probe_window=$(wait_window " Probe" 30)
+  wait_seen loaded 30
+}
+
+# Waits for the page to report $1 (URI-encoded as the page sends it).
+wait_seen() { wait_trace "host command Seen-$1: ignored" "${2:-10}"; }
+
+# How often the page has reported $1 so far.
+count_seen() { grep -c -F "host command Seen-$1: ignored" "$work/out" || true; }
+
+# The order of the host commands carried out, one word a line.
+commands_done() { sed -n 's/.*host command \([^ ]*\).*/\1/p' "$work/out"; }
+
+# Clicks the middle of the page area of window $1.
+click_page() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 300))
+  xdotool click 1
+}
+
+# The engine's web process started by the program (inside its sandbox
+# wrappers, if any).
+web_process_of_dorv() {
+  local pids=$dorv_pid all=$dorv_pid children
+  while [ -n "$pids" ]; do
+    children=$(for p in $pids; do pgrep -P "$p"; done || true)
+    all="$all $children"
+    pids=$children
+  done
+  for p in $all; do
+    case "$(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null)" in
+      /usr/lib/*/WebKitWebProcess*) echo "$p" ;;
+    esac
+  done
 }

@@ -37,6 +37,10 @@ case_demo_course_opens() {
   done
   expect_eq "$colour" 1f5c99 "colour at the top of the page area"
 
+  # The course's name became the window title.
+  for _ in $(seq 50); do [ "$(xdotool getwindowname "$win")" = " DORV デモコース" ] && break; sleep 0.1; done
+  expect_eq "$(xdotool getwindowname "$win")" " DORV デモコース" "window title"
+
   # The start-up steps were traced.
   grep -q -F "course configuration: $DORV_SOURCE/courses/demo/course.xml" "$work/out" || fail "no trace of the configuration"
 
@@ -92,7 +96,8 @@ case_two_copies_at_once() {
   local second=$!
   local deadline=$((SECONDS + 30)) count=0
   while [ $SECONDS -lt $deadline ]; do
-    count=$(xdotool search --onlyvisible --name '^DORV$' 2>/dev/null | wc -l)
+    # Titled "DORV" until the course sets its caption, " DORV デモコース" after.
+    count=$({ xdotool search --onlyvisible --name 'DORV' 2>/dev/null || true; } | wc -l)
     [ "$count" -ge 2 ] && break
     kill -0 "$second" 2>/dev/null || fail "the second copy ended: $(cat "$work/err2")"
     sleep 0.1
