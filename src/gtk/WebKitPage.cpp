@@ -7,22 +7,26 @@
 namespace dorv {
 namespace {
 
-// Calls the page's global function n with the c arguments a[0] ... a[c-1].
-// Every value arrives as a named argument; nothing is pasted into source.
-// The answer is always a string: undefined and null give "", other values
-// String(value), and unpaired surrogates become U+FFFD so that the text
-// converts to UTF-8 whole.
-constexpr const char* kCallBody = R"JS(
-const f = window[n];
-if (typeof f !== 'function') throw new TypeError('no page function ' + n);
-const args = [];
-for (let i = 0; i < c; i++) args.push(a[i]);
-const r = f.apply(window, args);
-if (r === undefined || r === null) return '';
-const s = String(r);
-return typeof s.toWellFormed === 'function' ? s.toWellFormed()
-    : s.replace(/[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/g, '\uFFFD');
-)JS";
+// Calls the page's global function n, with the arguments a["0"], a["1"] ...
+// in order (integer keys enumerate in ascending order). Every value arrives
+// as a named argument; nothing is pasted into source. The answer is always
+// a string: undefined and null give "", other values String(value), and
+// unpaired surrogates become U+FFFD so that the text converts to UTF-8
+// whole. The poll calls GetState four times a second, so the bodies are kept
+// short: the engine compiles the body on every call.
+#define DORV_CALL_ANSWER                          \
+    "if (r === undefined || r === null) return '';\n" \
+    "const s = String(r);\n"                         \
+    "return s.isWellFormed() ? s : s.toWellFormed();\n"
+constexpr const char* kCallBody =
+    "const f = window[n];\n"
+    "if (typeof f !== 'function') throw new TypeError(n);\n"
+    "const r = f.apply(window, Object.values(a));\n" DORV_CALL_ANSWER;
+constexpr const char* kCallWithoutArgumentsBody =
+    "const f = window[n];\n"
+    "if (typeof f !== 'function') throw new TypeError(n);\n"
+    "const r = f.call(window);\n" DORV_CALL_ANSWER;
+#undef DORV_CALL_ANSWER
 
 // Writes h into every element whose id is exactly i, in document order; the
 // elements are listed first, so that written content is not visited again.
@@ -68,8 +72,7 @@ void OnCallFinished(GObject* source, GAsyncResult* result, gpointer data) {
     }
     if (error) g_error_free(error);
     if (value) g_object_unref(value);
-    call.done = true;
-    g_main_context_wakeup(nullptr);
+    call.done = true;  // seen by the waiting loop as this dispatch returns
 }
 
 gboolean WakeUp(gpointer flag) {
@@ -121,16 +124,16 @@ bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result)
 }
 
 bool WebKitPage::CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) {
+    GVariantBuilder named;
+    g_variant_builder_init(&named, G_VARIANT_TYPE_VARDICT);
+    g_variant_builder_add(&named, "{sv}", "n", StringValue(name));
+    if (args.empty()) return Run(kCallWithoutArgumentsBody, g_variant_builder_end(&named), result);
     GVariantBuilder list;
     g_variant_builder_init(&list, G_VARIANT_TYPE_VARDICT);
     for (size_t i = 0; i < args.size(); ++i) {
         g_variant_builder_add(&list, "{sv}", std::to_string(i).c_str(), StringValue(args[i]));
     }
-    GVariantBuilder named;
-    g_variant_builder_init(&named, G_VARIANT_TYPE_VARDICT);
-    g_variant_builder_add(&named, "{sv}", "n", StringValue(name));
     g_variant_builder_add(&named, "{sv}", "a", g_variant_builder_end(&list));
-    g_variant_builder_add(&named, "{sv}", "c", g_variant_new_double(static_cast<double>(args.size())));
     return Run(kCallBody, g_variant_builder_end(&named), result);
 }
 
