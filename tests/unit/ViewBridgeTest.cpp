@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "ViewRig.h"
 #include "app/DorvApp.h"
 #include "app/MainFrame.h"
 #include "bridge/DorvView.h"
@@ -13,7 +14,7 @@ namespace {
 using Args = std::vector<std::string>;
 using Call = test::FakePage::Call;
 
-class ViewBridgeTest : public ::testing::Test {
+class ViewBridgeTest : public ::testing::Test, protected test::ViewRig {
 protected:
     ViewBridgeTest() {
         app.m_strConfig = folder.Write("course.xml",
@@ -38,13 +39,6 @@ protected:
     void Poll() { view.OnTimer(CDORVView::kPollTimer); }
 
     test::ScratchFolder folder;
-    test::FakeMessageBox box;
-    test::FakeFrameWindow window;
-    test::FakePage page;
-    test::FakeTimers timers;
-    CDORVApp app{box};
-    CMainFrame frame{window};
-    CDORVView view{app, frame, {page, timers, box, nullptr}};
 };
 
 TEST_F(ViewBridgeTest, CallScriptSplitsTheArgumentStringAndReportsFailures) {

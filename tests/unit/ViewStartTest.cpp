@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
+#include "ViewRig.h"
 #include "app/DorvApp.h"
 #include "app/MainFrame.h"
 #include "bridge/DorvView.h"
@@ -47,16 +48,7 @@ TEST(MainFrame, CloseGateClosesTheWindow) {
     EXPECT_EQ(window.destroyed, 1);
 }
 
-// A view with fakes for everything around it.
-struct ViewRig {
-    test::FakeMessageBox box;
-    test::FakeFrameWindow window;
-    test::FakePage page;
-    test::FakeTimers timers;
-    CDORVApp app{box};
-    CMainFrame frame{window};
-    CDORVView view{app, frame, {page, timers, box, nullptr}};
-};
+using test::ViewRig;
 
 TEST(View, FirstUpdateOpensTheMainPage) {
     ViewRig rig;
