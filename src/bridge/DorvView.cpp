@@ -57,15 +57,14 @@ void CDORVView::RunPageStartUp() {
         return;
     }
     m_learnerStore.SetCourseFolderName(fileTitle);
-    ReadCourseTexts();
+    ReadCourseTexts(config);
     m_services.timers.KillTimer(kPollTimer);
     m_services.timers.SetTimer(kPollTimer, kPollPeriodMs);
     m_bPollTimerOn = true;
     Trace("polling every %u ms", kPollPeriodMs);
 }
 
-void CDORVView::ReadCourseTexts() {
-    CConfig config(m_app.m_strConfig, m_services.fetcher);
+void CDORVView::ReadCourseTexts(const CConfig& config) {
     constexpr const char* kVersionMark = "Ver ";
     std::string software;
     if (config.GetValue("config", "software", software)) {

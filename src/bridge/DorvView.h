@@ -3,13 +3,13 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "bridge/Page.h"
 #include "learner/LearnerStore.h"
 
 namespace dorv {
 
+class CConfig;
 class CDORVApp;
 class CMainFrame;
 class IMessageBox;
@@ -65,8 +65,6 @@ public:
     // The full-screen command's state: sets `enabled` only when the page answered.
     void OnUpdateFullScreen(bool& enabled);
 
-    bool IsPageStarted() const { return m_bPageStarted; }
-
     int m_bClosing = 0;
     int m_bForceQuit = 0;
     std::string m_strLearnerFolder;
@@ -74,7 +72,7 @@ public:
 
 private:
     void RunPageStartUp();
-    void ReadCourseTexts();
+    void ReadCourseTexts(const CConfig& config);
     void DispatchCommand(const std::string& word, const std::string& argument);
     void PostCloseRequest();
     void EndPageCall();
