@@ -170,8 +170,8 @@ commands_done() { sed -n 's/.*host command \([^ ]*\).*/\1/p' "$work/out"; }
 # Clicks the middle of the page area of window $1.
 click_page() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
-  xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + HEIGHT - 300))
-  xdotool click 1
+  # No --sync: it waits for a motion that never comes when the pointer is there already.
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 300)) sleep 0.1 click 1
 }
 
 # The engine's web process started by the program (inside its sandbox
