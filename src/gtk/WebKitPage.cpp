@@ -113,10 +113,11 @@ bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result)
                                                    OnCallFinished, new std::shared_ptr<PendingCall>(call));
     bool expired = false;
     guint deadline = m_deadlineMs ? g_timeout_add(m_deadlineMs, WakeUp, &expired) : 0;
-    while (!call->done && !expired) g_main_context_iteration(nullptr, TRUE);
+    const unsigned processEnds = m_processEnds;
+    while (!call->done && !expired && processEnds == m_processEnds) g_main_context_iteration(nullptr, TRUE);
     if (deadline && !expired) g_source_remove(deadline);
     if (!call->done) {
-        Trace("page call abandoned after %u ms", m_deadlineMs);
+        Trace(expired ? "page call abandoned after its deadline" : "page call abandoned: the page's process ended");
         return false;
     }
     if (call->ok && result) *result = std::move(call->text);
@@ -177,6 +178,7 @@ gboolean WebKitPage::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, G
 
 void WebKitPage::OnProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self) {
     auto* page = static_cast<WebKitPage*>(self);
+    ++page->m_processEnds;
     const char* why = reason == WEBKIT_WEB_PROCESS_CRASHED            ? "crashed"
                       : reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "exceeded its memory limit"
                                                                           : "was ended";

@@ -39,6 +39,8 @@ private:
 
     WebKitWebView* m_view;
     IPageEvents* m_listener = nullptr;
+    // Counts ends of the web process: a call waiting across one gives up.
+    unsigned m_processEnds = 0;
     unsigned m_deadlineMs = 0;
 };
 

@@ -135,3 +135,22 @@ case_web_process_end_is_survived() {
   expect_eq "$(count_seen polling)" 2 "polls served after the reload"
   running || fail "the program ended"
 }
+
+case_web_process_end_during_a_call() {
+  make_probe_course "$work/c" "" '{hangOnce: true, later: [[500, "Seen-polling:"]]}'
+  start_x
+  export G_MESSAGES_DEBUG=dorv
+  start_dorv "$work/c"
+  wait_window " Probe" 30 >/dev/null
+  # GetState now never returns; the shell waits for it.
+  sleep 3
+  local web
+  web=$(web_process_of_dorv)
+  [ -n "$web" ] || fail "no web process found"
+  kill -9 $web
+  local box
+  box=$(wait_window DORV 20)
+  press "$box" Return
+  wait_seen polling 30
+  running || fail "the program ended"
+}

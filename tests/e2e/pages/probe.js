@@ -14,6 +14,12 @@ function report(what) {
 }
 
 function GetState() {
+  // Hangs once per session, to stand for a page whose process dies mid-call.
+  if (opts.hangOnce && !sessionStorage.getItem('hung')) {
+    sessionStorage.setItem('hung', '1');
+    report('hanging');
+    for (;;) {}
+  }
   if (opts.alertOnce) {
     opts.alertOnce = false;
     alert('probe');
