@@ -32,7 +32,8 @@ int RunCourse() {
     InstallTrace();
     dorv::Trace("DORV starting");
     if (!gtk_init_check()) {
-        std::fprintf(stderr, "dorv: cannot open the display\n");
+        const char* display = g_getenv("DISPLAY");
+        std::fprintf(stderr, "dorv: cannot open the display%s%s\n", display ? " " : "", display ? display : "");
         return 1;
     }
 

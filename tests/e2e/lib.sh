@@ -18,6 +18,7 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
+  echo "(DISPLAY=${DISPLAY:-} xvfb ${xvfb_pid:-none}: $(kill -0 "${xvfb_pid:-0}" 2>&1 && echo alive); $(cat "$work/xvfb.log" 2>/dev/null | tail -3))" >&2
   local stream
   for stream in out err; do
     if [ -s "$work/$stream" ]; then
@@ -28,16 +29,35 @@ fail() {
   exit 1
 }
 
-# Starts an X server on a free display, 1024 x 768.
+# Starts an X server on a free display, 1024 x 768, and waits until it
+# answers. -noreset: by default the server resets whenever its last client
+# leaves, and connections made during a reset fail. A server that loses a
+# race for a display number is started again.
 start_x() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
+  local attempt
+  for attempt in 1 2 3; do
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+      [ -s "$work/display" ] && break
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ -s "$work/display" ]; then
+      export DISPLAY=":$(head -n 1 "$work/display")"
+      for _ in $(seq 50); do
+        if kill -0 "$xvfb_pid" 2>/dev/null && xdotool getdisplaygeometry >/dev/null 2>&1; then
+          break 2
+        fi
+        sleep 0.1
+      done
+    fi
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
   done
-  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  export DISPLAY=":$(head -n 1 "$work/display")"
+  [ -n "$xvfb_pid" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   unset WAYLAND_DISPLAY
   export GDK_BACKEND=x11
   export WEBKIT_DISABLE_COMPOSITING_MODE=1 NO_AT_BRIDGE=1 GTK_IM_MODULE=none
