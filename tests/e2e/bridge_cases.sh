@@ -117,18 +117,23 @@ case_alert_during_a_page_call() {
   wait_seen after 10
 }
 
+# Kills the page's process as a crash would, and answers the message box
+# that reports it.
+kill_web_process_and_answer_the_report() {
+  local web box
+  web=$(web_process_of_dorv)
+  [ -n "$web" ] || fail "no web process found"
+  kill -9 $web
+  box=$(wait_window DORV 20)
+  grep -q -F "DORV: ページの表示処理が異常終了しました。" "$work/err" || fail "the end of the page's process was not reported"
+  press "$box" Return
+}
+
 case_web_process_end_is_survived() {
   make_probe_course "$work/c" "" '{later: [[500, "Seen-polling:"]]}'
   start_probe "$work/c"
   wait_seen polling
-  local web
-  web=$(web_process_of_dorv)
-  [ -n "$web" ] || fail "no web process found"
-  kill -9 $web
-  local box
-  box=$(wait_window DORV 20)
-  grep -q -F "DORV: ページの表示処理が異常終了しました。" "$work/err" || fail "the end of the page's process was not reported"
-  press "$box" Return
+  kill_web_process_and_answer_the_report
   # The page is loaded again and the poll goes on.
   for _ in $(seq 100); do [ "$(count_seen polling)" = 2 ] && break; sleep 0.1; done
   expect_eq "$(count_seen polling)" 2 "polls served after the reload"
@@ -143,13 +148,7 @@ case_web_process_end_during_a_call() {
   wait_window " Probe" 30 >/dev/null
   # GetState now never returns; the shell waits for it.
   sleep 3
-  local web
-  web=$(web_process_of_dorv)
-  [ -n "$web" ] || fail "no web process found"
-  kill -9 $web
-  local box
-  box=$(wait_window DORV 20)
-  press "$box" Return
+  kill_web_process_and_answer_the_report
   wait_seen polling 30
   running || fail "the program ended"
 }
