@@ -5,12 +5,11 @@
 #include <libxml/tree.h>
 
 #include <climits>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
-#include "app/DorvApp.h"
+#include "common/Location.h"
 #include "common/UrlFetcher.h"
 
 namespace dorv {
@@ -63,28 +62,46 @@ struct DocFree {
 CConfig::CConfig(std::string location, IUrlFetcher* fetcher)
     : m_location(std::move(location)), m_fetcher(fetcher) {}
 
+bool CConfig::Fail(std::string why) const {
+    m_strLastFailure = std::move(why);
+    return false;
+}
+
 bool CConfig::ReadDocument(std::string& bytes) const {
-    if (CDORVApp::IsUrlLocation(m_location)) return m_fetcher && m_fetcher->Fetch(m_location, bytes);
-    std::ifstream in(m_location, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    if (IsUrlLocation(m_location)) {
+        if (!m_fetcher) return Fail(m_location + " could not be fetched: no fetcher");
+        std::string why;
+        if (m_fetcher->Fetch(m_location, bytes, why)) return true;
+        return Fail(m_location + " could not be fetched: " + why);
+    }
+    int err = 0;
+    if (ReadRegularFile(m_location, bytes, err)) return true;
+    return Fail(m_location + " could not be read: " + std::strerror(err));
 }
 
 bool CConfig::GetValue(const std::string& tagName, const std::string& attributeName, std::string& value) const {
+    m_strLastFailure.clear();
     std::string bytes;
-    if (!ReadDocument(bytes) || bytes.size() > INT_MAX) return false;
+    if (!ReadDocument(bytes)) return false;
+    if (bytes.size() > INT_MAX) return Fail(m_location + " is too large");
     MapShiftJisToCp932();
     // No network, and no external DTD or entity is loaded: only the file's
     // own text is parsed.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    xmlResetLastError();
     std::unique_ptr<xmlDoc, DocFree> doc(
         xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), m_location.c_str(), nullptr, options));
-    if (!doc) return false;
+    if (!doc) {
+        const xmlError* error = xmlGetLastError();
+        std::string message = error && error->message ? error->message : "unknown error\n";
+        if (!message.empty() && message.back() == '\n') message.pop_back();
+        return Fail(m_location + " is not well-formed XML: line " + std::to_string(error ? error->line : 0) + ": " +
+                    message);
+    }
     xmlNode* element = FindFirstElement(doc->children, tagName);
-    if (!element) return false;
+    if (!element) return Fail(m_location + " has no element \"" + tagName + "\"");
     xmlAttr* attr = FindAttribute(element, attributeName);
-    if (!attr) return false;
+    if (!attr) return Fail("the element \"" + tagName + "\" of " + m_location + " has no attribute \"" + attributeName + "\"");
     xmlChar* text = xmlNodeListGetString(doc.get(), attr->children, 1);
     value = text ? reinterpret_cast<const char*>(text) : "";
     xmlFree(text);

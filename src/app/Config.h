@@ -20,11 +20,18 @@ public:
     // On any failure the result is false and `value` is left as it was.
     bool GetValue(const std::string& tagName, const std::string& attributeName, std::string& value) const;
 
+    // Why the last question failed: the file could not be read or fetched,
+    // the XML is not well-formed, or the element or attribute is missing.
+    // Empty after a question that succeeded.
+    const std::string& GetLastFailure() const { return m_strLastFailure; }
+
 private:
     bool ReadDocument(std::string& bytes) const;
+    bool Fail(std::string why) const;
 
     std::string m_location;
     IUrlFetcher* m_fetcher;
+    mutable std::string m_strLastFailure;
 };
 
 }  // namespace dorv

@@ -1,7 +1,5 @@
 #include "app/DorvApp.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +7,7 @@
 
 #include "app/IniFile.h"
 #include "app/Messages.h"
+#include "common/Location.h"
 #include "common/MessageBox.h"
 #include "common/Trace.h"
 
@@ -23,23 +22,6 @@ std::string CurrentDirectory() {
     }
     dir.resize(std::strlen(dir.c_str()));
     return dir;
-}
-
-bool EndsWithLowered(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size()) return false;
-    std::string_view tail = text.substr(text.size() - suffix.size());
-    for (size_t i = 0; i < tail.size(); ++i) {
-        char c = tail[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != suffix[i]) return false;
-    }
-    return true;
-}
-
-std::string ReplacePlaceholder(std::string text, const std::string& path) {
-    size_t at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, path);
-    return text;
 }
 
 }  // namespace
@@ -74,21 +56,6 @@ int CDORVApp::ExitInstance() {
     return 0;
 }
 
-bool CDORVApp::IsUrlLocation(const std::string& location) {
-    return location.rfind("http://", 0) == 0 || location.rfind("https://", 0) == 0;
-}
-
-bool CDORVApp::IsPageLocation(const std::string& location) {
-    std::string_view name = location;
-    size_t query = name.rfind('?');
-    if (query != std::string_view::npos) name = name.substr(0, query);
-    return EndsWithLowered(name, ".html") || EndsWithLowered(name, ".htm");
-}
-
-bool CDORVApp::IsXmlLocation(const std::string& location) {
-    return EndsWithLowered(location, ".xml");
-}
-
 bool CDORVApp::ValidateLocation(std::string& location) {
     if (location.empty()) {
         ShowConfigError(msg::kConfigInvalid);
@@ -112,43 +79,11 @@ bool CDORVApp::ValidateLocation(std::string& location) {
 }
 
 bool CDORVApp::CheckOpenForReading(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    int err = fd < 0 ? errno : 0;
-    if (fd >= 0) {
-        struct stat st {};
-        // A folder opens for reading on this system, but it is no file.
-        if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) err = EACCES;
-        close(fd);
-    }
+    int err = CheckReadableFile(path);
     if (err == 0) return true;
+    Trace("%s cannot be read: %s", path.c_str(), std::strerror(err));
     ShowAppMessage(m_messages, FileErrorText(err, path));
     return false;
-}
-
-std::string CDORVApp::FileErrorText(int err, const std::string& path) {
-    const char* text;
-    switch (err) {
-        case ENOENT:
-            text = msg::kFileNotFound;
-            break;
-        case ENOTDIR:
-        case ENAMETOOLONG:
-        case ELOOP:
-            text = msg::kFileBadPath;
-            break;
-        case EMFILE:
-        case ENFILE:
-            text = msg::kFileTooManyOpen;
-            break;
-        case EACCES:
-        case EPERM:
-            text = msg::kFileAccessDenied;
-            break;
-        default:
-            text = msg::kFileUnknownError;
-            break;
-    }
-    return ReplacePlaceholder(text, path);
 }
 
 void CDORVApp::ShowConfigError(const std::string& first, const std::string& second) {

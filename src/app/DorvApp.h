@@ -24,14 +24,7 @@ public:
     // the working directory. Shows what is wrong and returns false.
     bool ValidateLocation(std::string& location);
 
-    static bool IsPageLocation(const std::string& location);
-    static bool IsXmlLocation(const std::string& location);
-    static bool IsUrlLocation(const std::string& location);
-
     void ShowConfigError(const std::string& first, const std::string& second = {});
-
-    // Text of the file-open failure for `path` with the cause `err` (errno).
-    static std::string FileErrorText(int err, const std::string& path);
 
     // Handler of Help > About.
     void OnAppAbout();

@@ -1,9 +1,8 @@
 #include "app/IniFile.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 
+#include "common/Location.h"
 #include "common/TextEncoding.h"
 
 namespace dorv {
@@ -70,9 +69,10 @@ CIniFile::CIniFile(std::string_view bytes) {
 }
 
 CIniFile CIniFile::Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return CIniFile(std::string_view{});
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // A missing or unreadable file reads as an empty one.
+    std::string bytes;
+    int err = 0;
+    if (!ReadRegularFile(path, bytes, err)) return CIniFile(std::string_view{});
     return CIniFile(bytes);
 }
 

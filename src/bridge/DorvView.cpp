@@ -5,8 +5,6 @@
 #include "app/MainFrame.h"
 #include "bridge/PageLocation.h"
 #include "bridge/Tokens.h"
-#include "common/MessageBox.h"
-#include "common/Timers.h"
 #include "common/Trace.h"
 
 namespace dorv {
@@ -53,15 +51,13 @@ void CDORVView::RunPageStartUp() {
     CConfig config(m_app.m_strConfig, m_services.fetcher);
     std::string fileTitle;
     if (!config.GetValue("config", "file_title", fileTitle)) {
-        Trace("the course configuration names no file_title: host commands are not served");
+        Trace("no file_title from the course configuration (%s): host commands are not served",
+              config.GetLastFailure().c_str());
         return;
     }
     m_learnerStore.SetCourseFolderName(fileTitle);
     ReadCourseTexts(config);
-    m_services.timers.KillTimer(kPollTimer);
-    m_services.timers.SetTimer(kPollTimer, kPollPeriodMs);
-    m_bPollTimerOn = true;
-    Trace("polling every %u ms", kPollPeriodMs);
+    StartPolling();
 }
 
 void CDORVView::ReadCourseTexts(const CConfig& config) {
@@ -87,22 +83,8 @@ void CDORVView::ReadCourseTexts(const CConfig& config) {
 
 void CDORVView::OnPageProcessEnded(const std::string& reason) {
     Trace("the page's process ended: %s", reason.c_str());
-    ShowAppMessage(m_services.messages, kProcessEndedMessage);
+    ShowMessage(kProcessEndedMessage);
     m_services.page.Reload();
-}
-
-void CDORVView::OnTimer(unsigned id) {
-    if (id != kPollTimer || !m_bPollTimerOn) return;
-    if (m_nPageCallDepth > 0) {
-        // A page call is waiting for its answer: poll once it has returned.
-        m_bPollHeld = true;
-        return;
-    }
-    PollPageState();
-}
-
-void CDORVView::PostCloseRequest() {
-    m_services.timers.Post([this] { m_frame.OnClose(); });
 }
 
 }  // namespace dorv

@@ -2,9 +2,12 @@
 // poll for host commands and their dispatch, and the input filter.
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <string>
 
 #include "bridge/Page.h"
+#include "bridge/PageInput.h"
 #include "learner/LearnerStore.h"
 
 namespace dorv {
@@ -15,14 +18,6 @@ class CMainFrame;
 class IMessageBox;
 class ITimers;
 class IUrlFetcher;
-
-// Input meant for the page, as the filter sees it.
-struct PageInput {
-    enum class Kind { KeyDown, KeyUp, LeftButtonDown };
-    enum class Key { None, Control, Escape, Space, Other };
-    Kind kind;
-    Key key = Key::None;
-};
 
 class CDORVView : public IPageEvents {
 public:
@@ -39,6 +34,8 @@ public:
     };
 
     CDORVView(const CDORVApp& app, CMainFrame& frame, Services services);
+    CDORVView(const CDORVView&) = delete;
+    CDORVView& operator=(const CDORVView&) = delete;
 
     // First update after the window is shown: open the main page.
     void OnInitialUpdate();
@@ -55,6 +52,14 @@ public:
     bool SetElementContent(const std::string& id, const std::string& html);
 
     void PollPageState();
+
+    // A close request from the window (close button, Alt+F4, File > Exit,
+    // Ctrl+W) or from the page ("Quit:", "ForceQuit:"). It reaches the close
+    // gate once no page call waits and no poll runs, never inside one.
+    void PostCloseRequest();
+
+    // True while a page call waits for its answer.
+    bool IsInPageCall() const { return m_nPageCallDepth > 0; }
 
     // Input filter: true when the input is consumed and must not reach the page.
     bool PreTranslateInput(const PageInput& input);
@@ -74,19 +79,35 @@ private:
     void RunPageStartUp();
     void ReadCourseTexts(const CConfig& config);
     void DispatchCommand(const std::string& word, const std::string& argument);
-    void PostCloseRequest();
+    void StartPolling();
+    void StopPolling();
+    void BeginPageCall();
     void EndPageCall();
+
+    // Deferred work: runs from the main loop once no page call waits and no
+    // poll runs, in the order it was deferred.
+    void Defer(std::function<void()> task);
+    bool IsBusy() const { return m_nPageCallDepth > 0 || m_nPollDepth > 0 || m_nModalDepth > 0; }
+    void ScheduleDeferred();
+    void RunDeferred();
+    // The application's message box; deferred work waits for the answer.
+    void ShowMessage(const std::string& text);
 
     const CDORVApp& m_app;
     CMainFrame& m_frame;
     Services m_services;
     // Set once the page start-up has run; later loads repeat none of it.
     bool m_bPageStarted = false;
-    // Page calls now waiting for their answer, and a poll tick that fell due
-    // meanwhile (run once the outermost call has returned).
+    // Page calls now waiting for their answer, and polls now running (a
+    // modal message box inside a poll lets a later tick poll again).
     int m_nPageCallDepth = 0;
+    int m_nPollDepth = 0;
+    int m_nModalDepth = 0;  // message boxes of the view now open
+    // A tick fell due while a page call waited: one poll is deferred for it.
     bool m_bPollHeld = false;
     bool m_bPollTimerOn = false;
+    std::deque<std::function<void()>> m_deferred;
+    bool m_bDeferredPosted = false;
 };
 
 }  // namespace dorv

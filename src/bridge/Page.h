@@ -28,6 +28,11 @@ public:
     virtual void SetInputEnabled(bool enabled) = 0;
     virtual bool IsInputEnabled() const = 0;
 
+    // True while the page shows one of its own dialogs (alert, confirm,
+    // prompt): its script is stopped until the learner answers.
+    virtual bool IsShowingDialog() const = 0;
+
+    // Developer tools and the engine's context menu, for course authors.
     virtual void EnableDeveloperTools() = 0;
 };
 

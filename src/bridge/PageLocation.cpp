@@ -1,11 +1,11 @@
 #include "bridge/PageLocation.h"
 
-#include "app/DorvApp.h"
+#include "common/Location.h"
 
 namespace dorv {
 
 std::string LocationToUri(const std::string& location) {
-    if (CDORVApp::IsUrlLocation(location)) return location;
+    if (IsUrlLocation(location)) return location;
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string uri = "file://";
     for (unsigned char c : location) {

@@ -32,6 +32,7 @@ constexpr struct {
 }  // namespace
 
 void CDORVView::PollPageState() {
+    ++m_nPollDepth;
     std::string answer;
     CallScriptForText("GetState", kGetStateBufferSize, answer);
     // Each poll works on its own copy of the lines, so a nested poll cannot
@@ -39,6 +40,8 @@ void CDORVView::PollPageState() {
     for (const std::string& line : SplitTokens(answer, "\n")) {
         DispatchCommand(GetToken(line, ":", 0) + ":", TrimWhiteSpace(GetToken(line, ":", 1)));
     }
+    --m_nPollDepth;
+    if (!IsBusy()) ScheduleDeferred();
 }
 
 void CDORVView::DispatchCommand(const std::string& word, const std::string& argument) {

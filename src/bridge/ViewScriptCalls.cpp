@@ -1,15 +1,13 @@
 // Page calls of the view.
 #include "bridge/ArgumentString.h"
 #include "bridge/DorvView.h"
-#include "common/MessageBox.h"
-#include "common/Timers.h"
 #include "common/Trace.h"
 
 namespace dorv {
 
 bool CDORVView::CallScript(const std::string& function, const std::string& argumentString, std::string* result) {
     std::vector<std::string> args = ParseArgumentString(argumentString);
-    ++m_nPageCallDepth;
+    BeginPageCall();
     std::string answer;
     bool ok = m_services.page.CallFunction(function, args, &answer);
     EndPageCall();
@@ -27,24 +25,25 @@ bool CDORVView::CallScriptForText(const std::string& function, int receiveBuffer
     // The size does not limit the answer; only a size that cannot be
     // reserved at all fails, as it did when a buffer was reserved up front.
     if (receiveBufferSize < 0) {
-        ShowAppMessage(m_services.messages, "Out of memory.");
+        ShowMessage("Out of memory.");
         return false;
     }
     return CallScript(function, "", &result);
 }
 
 bool CDORVView::SetElementContent(const std::string& id, const std::string& html) {
-    ++m_nPageCallDepth;
+    BeginPageCall();
     bool ok = m_services.page.SetElementContent(id, html);
     EndPageCall();
     Trace("set content of #%s: %s", id.c_str(), ok ? "done" : "no element");
     return ok;
 }
 
+void CDORVView::BeginPageCall() { ++m_nPageCallDepth; }
+
 void CDORVView::EndPageCall() {
-    if (--m_nPageCallDepth > 0 || !m_bPollHeld) return;
-    m_bPollHeld = false;
-    m_services.timers.Post([this] { OnTimer(kPollTimer); });
+    --m_nPageCallDepth;
+    if (!IsBusy()) ScheduleDeferred();
 }
 
 }  // namespace dorv

@@ -1,4 +1,4 @@
-// Timers on the GLib main loop.
+// Timers and posted work on the GLib main loop.
 #pragma once
 
 #include <glib.h>
@@ -26,15 +26,11 @@ public:
     void Post(std::function<void()> task) override;
 
 private:
-    struct Tick {
-        GlibTimers* owner;
-        unsigned id;
-    };
     struct Posted {
         GlibTimers* owner;
         std::function<void()> task;
     };
-    static gboolean OnTick(gpointer data);
+    static gboolean DispatchTick(GSource* source, GSourceFunc, gpointer);
     static gboolean OnPosted(gpointer data);
     static void ForgetPosted(gpointer data);
 

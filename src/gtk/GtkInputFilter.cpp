@@ -67,30 +67,31 @@ bool SameKeyEvent(GdkEvent* a, GdkEvent* b) {
 }  // namespace
 
 GtkInputFilter::GtkInputFilter(GtkWindow* window, GtkWidget* page, Filter filter)
-    : m_window(window), m_page(page), m_filter(std::move(filter)) {
-    GtkEventController* controller = gtk_event_controller_legacy_new();
-    gtk_event_controller_set_propagation_phase(controller, GTK_PHASE_CAPTURE);
-    g_signal_connect(controller, "event", G_CALLBACK(OnEvent), this);
-    gtk_widget_add_controller(GTK_WIDGET(window), controller);
+    : m_window(window), m_page(page), m_filter(std::move(filter)), m_controller(gtk_event_controller_legacy_new()) {
+    gtk_event_controller_set_propagation_phase(m_controller, GTK_PHASE_CAPTURE);
+    g_signal_connect(m_controller, "event", G_CALLBACK(OnEvent), this);
+    gtk_widget_add_controller(GTK_WIDGET(window), m_controller);
 }
 
 GtkInputFilter::~GtkInputFilter() {
+    g_signal_handlers_disconnect_by_data(m_controller, this);
+    gtk_widget_remove_controller(GTK_WIDGET(m_window), m_controller);
     if (m_decideSource) g_source_remove(m_decideSource);
     for (GdkEvent* event : m_held) gdk_event_unref(event);
     for (GdkEvent* event : m_decided) gdk_event_unref(event);
 }
 
+// Only input for the page itself: a dialog that the engine lays over the
+// page (the page's alert, confirm or prompt) is a child of the page widget,
+// and its clicks and keys pass untouched, so that the learner can always
+// answer it.
 bool GtkInputFilter::IsForPage(GdkEvent* event) const {
     if (!gtk_widget_is_sensitive(m_page)) return false;  // GTK gives it nothing anyway
-    if (IsKey(gdk_event_get_event_type(event))) {
-        GtkWidget* focus = gtk_window_get_focus(m_window);
-        return focus && (focus == m_page || gtk_widget_is_ancestor(focus, m_page));
-    }
+    if (IsKey(gdk_event_get_event_type(event))) return gtk_window_get_focus(m_window) == m_page;
     double x = 0, y = 0, dx = 0, dy = 0;
     if (!gdk_event_get_position(event, &x, &y)) return false;
     gtk_native_get_surface_transform(GTK_NATIVE(m_window), &dx, &dy);
-    GtkWidget* target = gtk_widget_pick(GTK_WIDGET(m_window), x - dx, y - dy, GTK_PICK_DEFAULT);
-    return target && (target == m_page || gtk_widget_is_ancestor(target, m_page));
+    return gtk_widget_pick(GTK_WIDGET(m_window), x - dx, y - dy, GTK_PICK_DEFAULT) == m_page;
 }
 
 bool GtkInputFilter::WasDecided(GdkEvent* event) const {

@@ -15,7 +15,7 @@
 #include <deque>
 #include <functional>
 
-#include "bridge/DorvView.h"
+#include "bridge/PageInput.h"
 
 namespace dorv {
 
@@ -40,6 +40,7 @@ private:
     GtkWindow* m_window;
     GtkWidget* m_page;
     Filter m_filter;
+    GtkEventController* m_controller;  // owned by the window
     std::deque<GdkEvent*> m_held;     // waiting for a decision, in order
     std::deque<GdkEvent*> m_decided;  // recently decided, to let through when seen again
     guint m_decideSource = 0;

@@ -23,16 +23,28 @@ GMenuModel* BuildMenu() {
 }
 
 void RunHandler(GSimpleAction*, GVariant*, gpointer data) {
-    (*static_cast<std::function<void()>*>(data))();
+    auto& handler = *static_cast<std::function<void()>*>(data);
+    if (handler) handler();
+}
+
+bool IsWithin(GtkWidget* widget, GtkWidget* container) {
+    return widget && (widget == container || gtk_widget_is_ancestor(widget, container));
+}
+
+// Inside an open menu of the menu bar.
+bool IsInPopover(GtkWidget* widget) {
+    for (; widget; widget = gtk_widget_get_parent(widget)) {
+        if (GTK_IS_POPOVER(widget)) return true;
+    }
+    return false;
 }
 
 }  // namespace
 
-GtkMainWindow::GtkMainWindow(GtkWidget* page, Handlers handlers)
-    : m_window(GTK_WINDOW(gtk_window_new())), m_handlers(std::move(handlers)) {
-    g_object_ref_sink(m_window);
-    gtk_window_set_title(m_window, "DORV");
-    gtk_window_set_resizable(m_window, FALSE);
+GtkMainWindow::GtkMainWindow(GtkWidget* page) : m_window(GTK_WINDOW(gtk_window_new())), m_page(page) {
+    GtkWindow* window = m_window.get();
+    gtk_window_set_title(window, "DORV");
+    gtk_window_set_resizable(window, FALSE);
 
     GSimpleActionGroup* actions = g_simple_action_group_new();
     GSimpleAction* exit = g_simple_action_new("exit", nullptr);
@@ -43,7 +55,7 @@ GtkMainWindow::GtkMainWindow(GtkWidget* page, Handlers handlers)
     g_action_map_add_action(G_ACTION_MAP(actions), G_ACTION(about));
     g_object_unref(exit);
     g_object_unref(about);
-    gtk_widget_insert_action_group(GTK_WIDGET(m_window), "win", G_ACTION_GROUP(actions));
+    gtk_widget_insert_action_group(GTK_WIDGET(window), "win", G_ACTION_GROUP(actions));
     g_object_unref(actions);
 
     // Ctrl+W is Exit. Caught before the page sees the key, so that no page
@@ -53,10 +65,10 @@ GtkMainWindow::GtkMainWindow(GtkWidget* page, Handlers handlers)
     gtk_shortcut_controller_add_shortcut(GTK_SHORTCUT_CONTROLLER(shortcuts),
                                          gtk_shortcut_new(gtk_keyval_trigger_new(GDK_KEY_w, GDK_CONTROL_MASK),
                                                           gtk_named_action_new("win.exit")));
-    gtk_widget_add_controller(GTK_WIDGET(m_window), shortcuts);
+    gtk_widget_add_controller(GTK_WIDGET(window), shortcuts);
 
     GMenuModel* model = BuildMenu();
-    GtkWidget* menuBar = gtk_popover_menu_bar_new_from_model(model);
+    m_menuBar = gtk_popover_menu_bar_new_from_model(model);
     g_object_unref(model);
 
     gtk_widget_set_size_request(page, kPageWidth, kPageHeight);
@@ -64,45 +76,80 @@ GtkMainWindow::GtkMainWindow(GtkWidget* page, Handlers handlers)
     gtk_widget_set_vexpand(page, FALSE);
 
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    gtk_box_append(GTK_BOX(column), menuBar);
+    gtk_box_append(GTK_BOX(column), m_menuBar);
     gtk_box_append(GTK_BOX(column), page);
-    gtk_window_set_child(m_window, column);
+    gtk_window_set_child(window, column);
 
-    g_signal_connect(m_window, "close-request", G_CALLBACK(OnCloseRequest), this);
-    g_signal_connect(m_window, "realize", G_CALLBACK(OnRealize), this);
+    g_signal_connect(window, "close-request", G_CALLBACK(OnCloseRequest), this);
+    g_signal_connect(window, "realize", G_CALLBACK(OnRealize), this);
+    g_signal_connect(window, "notify::focus-widget", G_CALLBACK(OnFocusChanged), this);
 }
 
 GtkMainWindow::~GtkMainWindow() {
-    if (m_window) {
-        g_signal_handlers_disconnect_by_data(m_window, this);
-        gtk_window_destroy(m_window);
-        g_object_unref(m_window);
-    }
+    if (m_focusSource) g_source_remove(m_focusSource);
+    if (m_surface) g_signal_handlers_disconnect_by_data(m_surface, this);
+    g_signal_handlers_disconnect_by_data(m_window.get(), this);
+    if (!m_destroyed) gtk_window_destroy(m_window.get());
 }
 
-void GtkMainWindow::Present() { gtk_window_present(m_window); }
+void GtkMainWindow::Present() {
+    gtk_window_present(m_window.get());
+    gtk_widget_grab_focus(m_page);
+}
 
-void GtkMainWindow::SetTitle(const std::string& title) { gtk_window_set_title(m_window, title.c_str()); }
+void GtkMainWindow::SetTitle(const std::string& title) { gtk_window_set_title(m_window.get(), title.c_str()); }
 
 void GtkMainWindow::Destroy() {
+    if (m_destroyed) return;
+    m_destroyed = true;
     // The window stays referenced by this object, so GTK does not emit
     // "destroy" here: say it ourselves.
-    gtk_window_destroy(m_window);
+    gtk_window_destroy(m_window.get());
     if (m_handlers.destroyed) m_handlers.destroyed();
 }
 
+// The menu bar gives the keyboard back to the page whenever a menu closes
+// (by a choice, by Escape or by a click elsewhere): keys meant for the page,
+// Space above all, must never reach a menu item instead.
+void GtkMainWindow::OnFocusChanged(GObject*, GParamSpec*, gpointer self) {
+    auto* window = static_cast<GtkMainWindow*>(self);
+    GtkWidget* focus = gtk_window_get_focus(window->m_window.get());
+    if (focus && !IsWithin(focus, window->m_menuBar)) return;
+    // Decided once GTK has finished moving the focus: a menu that is
+    // opening keeps it.
+    if (!window->m_focusSource) window->m_focusSource = g_idle_add(ReturnFocusToPage, self);
+}
+
+gboolean GtkMainWindow::ReturnFocusToPage(gpointer self) {
+    auto* window = static_cast<GtkMainWindow*>(self);
+    window->m_focusSource = 0;
+    GtkWidget* focus = gtk_window_get_focus(window->m_window.get());
+    bool leftInMenuBar = !focus || (IsWithin(focus, window->m_menuBar) && !IsInPopover(focus));
+    if (leftInMenuBar && gtk_widget_is_sensitive(window->m_page)) {
+        Trace("keyboard focus back to the page");
+        gtk_widget_grab_focus(window->m_page);
+    }
+    return G_SOURCE_REMOVE;
+}
+
 gboolean GtkMainWindow::OnCloseRequest(GtkWindow*, gpointer self) {
-    static_cast<GtkMainWindow*>(self)->m_handlers.close();
+    auto& close = static_cast<GtkMainWindow*>(self)->m_handlers.close;
+    if (close) close();
     return TRUE;  // the close gate decides
 }
 
 void GtkMainWindow::OnRealize(GtkWidget* widget, gpointer self) {
-    GdkSurface* surface = gtk_native_get_surface(GTK_NATIVE(widget));
-    g_signal_connect(surface, "layout", G_CALLBACK(OnLayout), self);
+    auto* window = static_cast<GtkMainWindow*>(self);
+    if (window->m_centred || window->m_surface) return;
+    window->m_surface = gtk_native_get_surface(GTK_NATIVE(widget));
+    g_signal_connect(window->m_surface, "layout", G_CALLBACK(OnLayout), self);
 }
 
-void GtkMainWindow::OnLayout(GdkSurface*, int width, int height, gpointer self) {
-    static_cast<GtkMainWindow*>(self)->Centre(width, height);
+void GtkMainWindow::OnLayout(GdkSurface* surface, int width, int height, gpointer self) {
+    auto* window = static_cast<GtkMainWindow*>(self);
+    g_signal_handlers_disconnect_by_data(surface, self);
+    window->m_surface = nullptr;
+    window->Centre(width, height);
 }
 
 void GtkMainWindow::Centre(int width, int height) {
@@ -110,7 +157,7 @@ void GtkMainWindow::Centre(int width, int height) {
     m_centred = true;
     Trace("window %dx%d", width, height);
 #ifdef GDK_WINDOWING_X11
-    GdkSurface* surface = gtk_native_get_surface(GTK_NATIVE(m_window));
+    GdkSurface* surface = gtk_native_get_surface(GTK_NATIVE(m_window.get()));
     if (!GDK_IS_X11_SURFACE(surface)) return;  // elsewhere the compositor places windows
     GdkDisplay* display = gdk_surface_get_display(surface);
     GdkMonitor* monitor = gdk_display_get_monitor_at_surface(display, surface);

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "app/FrameWindow.h"
+#include "gtk/GObjectPtr.h"
 
 namespace dorv {
 
@@ -23,10 +24,14 @@ public:
     };
 
     // `page` fills the page area.
-    GtkMainWindow(GtkWidget* page, Handlers handlers);
+    explicit GtkMainWindow(GtkWidget* page);
     ~GtkMainWindow() override;
+    GtkMainWindow(const GtkMainWindow&) = delete;
+    GtkMainWindow& operator=(const GtkMainWindow&) = delete;
 
-    GtkWindow* Window() const { return m_window; }
+    GtkWindow* Window() const { return m_window.get(); }
+    // What the window's requests do; until then they do nothing.
+    void Connect(Handlers handlers) { m_handlers = std::move(handlers); }
     void Present();
 
     void SetTitle(const std::string& title) override;
@@ -36,11 +41,18 @@ private:
     static gboolean OnCloseRequest(GtkWindow*, gpointer self);
     static void OnLayout(GdkSurface*, int width, int height, gpointer self);
     static void OnRealize(GtkWidget*, gpointer self);
+    static void OnFocusChanged(GObject*, GParamSpec*, gpointer self);
+    static gboolean ReturnFocusToPage(gpointer self);
     void Centre(int width, int height);
 
-    GtkWindow* m_window;
+    GObjectPtr<GtkWindow> m_window;
+    GtkWidget* m_page;
+    GtkWidget* m_menuBar;
     Handlers m_handlers;
+    GdkSurface* m_surface = nullptr;  // while its "layout" handler is connected
+    guint m_focusSource = 0;
     bool m_centred = false;
+    bool m_destroyed = false;
 };
 
 }  // namespace dorv

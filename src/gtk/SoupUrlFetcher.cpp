@@ -1,5 +1,7 @@
 #include "gtk/SoupUrlFetcher.h"
 
+#include <string>
+
 #include "common/Trace.h"
 
 namespace dorv {
@@ -9,10 +11,11 @@ SoupUrlFetcher::SoupUrlFetcher(unsigned timeoutSeconds)
 
 SoupUrlFetcher::~SoupUrlFetcher() { g_object_unref(m_session); }
 
-bool SoupUrlFetcher::Fetch(const std::string& url, std::string& body) {
+bool SoupUrlFetcher::Fetch(const std::string& url, std::string& body, std::string& why) {
     SoupMessage* message = soup_message_new("GET", url.c_str());
     if (!message) {
-        Trace("fetch %s: not a valid URL", url.c_str());
+        why = "not a valid URL";
+        Trace("fetch %s: %s", url.c_str(), why.c_str());
         return false;
     }
     GError* error = nullptr;
@@ -24,7 +27,13 @@ bool SoupUrlFetcher::Fetch(const std::string& url, std::string& body) {
         const char* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
         body.assign(data ? data : "", size);
     }
-    Trace("fetch %s: %s", url.c_str(), error ? error->message : ok ? "ok" : "failed");
+    if (error) {
+        why = error->message;
+    } else if (!ok) {
+        why = "the server answered " + std::to_string(status);
+        if (const char* reason = soup_message_get_reason_phrase(message); reason && *reason) why += std::string(" ") + reason;
+    }
+    Trace("fetch %s: %s", url.c_str(), ok ? "ok" : why.c_str());
     if (bytes) g_bytes_unref(bytes);
     if (error) g_error_free(error);
     g_object_unref(message);

@@ -16,7 +16,7 @@ public:
     SoupUrlFetcher(const SoupUrlFetcher&) = delete;
     SoupUrlFetcher& operator=(const SoupUrlFetcher&) = delete;
 
-    bool Fetch(const std::string& url, std::string& body) override;
+    bool Fetch(const std::string& url, std::string& body, std::string& why) override;
 
 private:
     SoupSession* m_session;

@@ -1,5 +1,6 @@
 #include "gtk/WebKitPage.h"
 
+#include <cstring>
 #include <memory>
 
 #include "common/Trace.h"
@@ -83,14 +84,15 @@ gboolean WakeUp(gpointer flag) {
 }  // namespace
 
 WebKitPage::WebKitPage() : m_view(WEBKIT_WEB_VIEW(webkit_web_view_new())) {
-    g_object_ref_sink(m_view);
-    g_signal_connect(m_view, "load-changed", G_CALLBACK(OnLoadChanged), this);
-    g_signal_connect(m_view, "load-failed", G_CALLBACK(OnLoadFailed), this);
-    g_signal_connect(m_view, "web-process-terminated", G_CALLBACK(OnProcessTerminated), this);
+    WebKitWebView* view = m_view.get();
+    g_signal_connect(view, "load-changed", G_CALLBACK(OnLoadChanged), this);
+    g_signal_connect(view, "load-failed", G_CALLBACK(OnLoadFailed), this);
+    g_signal_connect(view, "web-process-terminated", G_CALLBACK(OnProcessTerminated), this);
+    g_signal_connect(view, "context-menu", G_CALLBACK(OnContextMenu), this);
     // The page area shows the page at scale 1 without a scroll bar of its
     // own; the page still scrolls with the wheel and the keys.
-    webkit_web_view_set_zoom_level(m_view, 1.0);
-    WebKitUserContentManager* content = webkit_web_view_get_user_content_manager(m_view);
+    webkit_web_view_set_zoom_level(view, 1.0);
+    WebKitUserContentManager* content = webkit_web_view_get_user_content_manager(view);
     WebKitUserStyleSheet* sheet = webkit_user_style_sheet_new(
         "html::-webkit-scrollbar, body::-webkit-scrollbar { display: none !important; }",
         WEBKIT_USER_CONTENT_INJECT_TOP_FRAME, WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
@@ -98,18 +100,15 @@ WebKitPage::WebKitPage() : m_view(WEBKIT_WEB_VIEW(webkit_web_view_new())) {
     webkit_user_style_sheet_unref(sheet);
 }
 
-WebKitPage::~WebKitPage() {
-    g_signal_handlers_disconnect_by_data(m_view, this);
-    g_object_unref(m_view);
-}
+WebKitPage::~WebKitPage() { g_signal_handlers_disconnect_by_data(m_view.get(), this); }
 
-void WebKitPage::Navigate(const std::string& uri) { webkit_web_view_load_uri(m_view, uri.c_str()); }
+void WebKitPage::Navigate(const std::string& uri) { webkit_web_view_load_uri(m_view.get(), uri.c_str()); }
 
-void WebKitPage::Reload() { webkit_web_view_reload(m_view); }
+void WebKitPage::Reload() { webkit_web_view_reload(m_view.get()); }
 
 bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result) {
     auto call = std::make_shared<PendingCall>();
-    webkit_web_view_call_async_javascript_function(m_view, body, -1, arguments, nullptr, "dorv:host", nullptr,
+    webkit_web_view_call_async_javascript_function(m_view.get(), body, -1, arguments, nullptr, "dorv:host", nullptr,
                                                    OnCallFinished, new std::shared_ptr<PendingCall>(call));
     bool expired = false;
     guint deadline = m_deadlineMs ? g_timeout_add(m_deadlineMs, WakeUp, &expired) : 0;
@@ -148,7 +147,7 @@ bool WebKitPage::SetElementContent(const std::string& id, const std::string& htm
 }
 
 void WebKitPage::SetInputEnabled(bool enabled) {
-    GtkWidget* widget = GTK_WIDGET(m_view);
+    GtkWidget* widget = Widget();
     gtk_widget_set_sensitive(widget, enabled);
     // An insensitive page lost the keyboard; it takes it back when nothing
     // else in the window has it.
@@ -156,10 +155,29 @@ void WebKitPage::SetInputEnabled(bool enabled) {
     if (enabled && root && !gtk_root_get_focus(root)) gtk_widget_grab_focus(widget);
 }
 
-bool WebKitPage::IsInputEnabled() const { return gtk_widget_get_sensitive(GTK_WIDGET(m_view)); }
+bool WebKitPage::IsInputEnabled() const { return gtk_widget_get_sensitive(Widget()); }
+
+bool WebKitPage::IsShowingDialog() const {
+    // The engine shows the page's alert, confirm and prompt dialogs (and its
+    // log-in dialog) as a child widget laid over the page, of a type of its
+    // own whose name says "Dialog". Its other children (the input method's
+    // text view) are no dialogs.
+    for (GtkWidget* child = gtk_widget_get_first_child(Widget()); child; child = gtk_widget_get_next_sibling(child)) {
+        if (gtk_widget_get_visible(child) && std::strstr(G_OBJECT_TYPE_NAME(child), "Dialog")) return true;
+    }
+    return false;
+}
 
 void WebKitPage::EnableDeveloperTools() {
-    webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(m_view), TRUE);
+    m_bDeveloperTools = true;
+    webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(m_view.get()), TRUE);
+}
+
+gboolean WebKitPage::OnContextMenu(WebKitWebView*, WebKitContextMenu*, WebKitHitTestResult*, gpointer self) {
+    // The engine's menu (Back, Reload ...) would let a learner leave or
+    // restart the course: only course authors get it. The page still sees
+    // the right click and its contextmenu event.
+    return static_cast<WebKitPage*>(self)->m_bDeveloperTools ? FALSE : TRUE;
 }
 
 void WebKitPage::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {

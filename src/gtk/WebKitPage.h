@@ -6,6 +6,7 @@
 #include <webkit/webkit.h>
 
 #include "bridge/Page.h"
+#include "gtk/GObjectPtr.h"
 
 namespace dorv {
 
@@ -16,8 +17,8 @@ public:
     WebKitPage(const WebKitPage&) = delete;
     WebKitPage& operator=(const WebKitPage&) = delete;
 
-    GtkWidget* Widget() const { return GTK_WIDGET(m_view); }
-    WebKitWebView* View() const { return m_view; }
+    GtkWidget* Widget() const { return GTK_WIDGET(m_view.get()); }
+    WebKitWebView* View() const { return m_view.get(); }
 
     void SetListener(IPageEvents* listener) { m_listener = listener; }
     // Longest wait for one page call; 0 waits for as long as it takes.
@@ -29,6 +30,7 @@ public:
     bool SetElementContent(const std::string& id, const std::string& html) override;
     void SetInputEnabled(bool enabled) override;
     bool IsInputEnabled() const override;
+    bool IsShowingDialog() const override;
     void EnableDeveloperTools() override;
 
 private:
@@ -36,8 +38,10 @@ private:
     static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
     static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer self);
     static void OnProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self);
+    static gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, WebKitHitTestResult*, gpointer self);
 
-    WebKitWebView* m_view;
+    GObjectPtr<WebKitWebView> m_view;
+    bool m_bDeveloperTools = false;
     IPageEvents* m_listener = nullptr;
     // Counts ends of the web process: a call waiting across one gives up.
     unsigned m_processEnds = 0;

@@ -44,29 +44,29 @@ int RunCourse() {
         return 1;
     }
 
+    // The page's engine starts first: its web process launches while the
+    // window is built and drawn.
     dorv::WebKitPage page;
-    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
-    dorv::CMainFrame* framePtr = nullptr;
-    dorv::GtkMainWindow window(page.Widget(), {
-                                                  .close = [&] { framePtr->OnClose(); },
-                                                  .about = [&] { app.OnAppAbout(); },
-                                                  .destroyed = [&] { g_main_loop_quit(loop); },
-                                              });
-    dorv::CMainFrame frame(window);
-    framePtr = &frame;
-    dorv::SoupUrlFetcher fetcher;
     dorv::GlibTimers timers;
+    dorv::SoupUrlFetcher fetcher;
+    dorv::GtkMainWindow window(page.Widget());
+    dorv::CMainFrame frame(window);
     dorv::CDORVView view(app, frame, {page, timers, messages, &fetcher});
     timers.SetHandler([&](unsigned id) { view.OnTimer(id); });
     page.SetListener(&view);
+    view.OnInitialUpdate();
+
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    window.Connect({
+        .close = [&] { view.PostCloseRequest(); },
+        .about = [&] { app.OnAppAbout(); },
+        .destroyed = [&] { g_main_loop_quit(loop); },
+    });
     dorv::GtkInputFilter filter(window.Window(), page.Widget(),
                                 [&](const dorv::PageInput& input) { return view.PreTranslateInput(input); });
     messages.SetParent(window.Window());
-
     window.Present();
-    gtk_widget_grab_focus(page.Widget());
     dorv::Trace("window shown");
-    view.OnInitialUpdate();
     g_main_loop_run(loop);
     g_main_loop_unref(loop);
     page.SetListener(nullptr);

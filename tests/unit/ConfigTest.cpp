@@ -12,10 +12,13 @@ namespace {
 
 class FakeFetcher : public IUrlFetcher {
 public:
-    bool Fetch(const std::string& url, std::string& body) override {
+    bool Fetch(const std::string& url, std::string& body, std::string& why) override {
         requested.push_back(url);
         auto it = documents.find(url);
-        if (it == documents.end()) return false;
+        if (it == documents.end()) {
+            why = "the server answered 404 Not Found";
+            return false;
+        }
         body = it->second;
         return true;
     }

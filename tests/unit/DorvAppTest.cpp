@@ -1,4 +1,5 @@
 #include "app/DorvApp.h"
+#include "common/Location.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -30,25 +31,25 @@ protected:
 TEST(Locations, PageExtensionTest) {
     for (const char* yes : {"main.html", "MAIN.HTM", "index.Html", "http://h/p.html?x=1", "main.htm?x=1", "a.html?b",
                             "講座.html"}) {
-        EXPECT_TRUE(CDORVApp::IsPageLocation(yes)) << yes;
+        EXPECT_TRUE(IsPageLocation(yes)) << yes;
     }
     for (const char* no : {"main.html5", "main.shtml", "main.html#top", "a?b.html", "html", "main.xml"}) {
-        EXPECT_FALSE(CDORVApp::IsPageLocation(no)) << no;
+        EXPECT_FALSE(IsPageLocation(no)) << no;
     }
 }
 
 TEST(Locations, XmlExtensionTest) {
-    EXPECT_TRUE(CDORVApp::IsXmlLocation("course.XML"));
-    EXPECT_TRUE(CDORVApp::IsXmlLocation("/a/b.xml"));
-    EXPECT_FALSE(CDORVApp::IsXmlLocation("main.xml.bak"));
-    EXPECT_FALSE(CDORVApp::IsXmlLocation("c.xml?v=1"));  // no query handling for XML
+    EXPECT_TRUE(IsXmlLocation("course.XML"));
+    EXPECT_TRUE(IsXmlLocation("/a/b.xml"));
+    EXPECT_FALSE(IsXmlLocation("main.xml.bak"));
+    EXPECT_FALSE(IsXmlLocation("c.xml?v=1"));  // no query handling for XML
 }
 
 TEST(Locations, UrlPrefixesCompareExactly) {
-    EXPECT_TRUE(CDORVApp::IsUrlLocation("http://h/p.html"));
-    EXPECT_TRUE(CDORVApp::IsUrlLocation("https://h/p.html"));
-    EXPECT_FALSE(CDORVApp::IsUrlLocation("HTTP://h/p.html"));
-    EXPECT_FALSE(CDORVApp::IsUrlLocation(" http://h/p.html"));
+    EXPECT_TRUE(IsUrlLocation("http://h/p.html"));
+    EXPECT_TRUE(IsUrlLocation("https://h/p.html"));
+    EXPECT_FALSE(IsUrlLocation("HTTP://h/p.html"));
+    EXPECT_FALSE(IsUrlLocation(" http://h/p.html"));
 }
 
 TEST_F(DorvAppTest, EmptyLocationShowsInvalidContentAlone) {
@@ -147,14 +148,14 @@ TEST_F(DorvAppTest, OpenFailuresNameTheCompletedPathAndTheCause) {
 }
 
 TEST(FileErrors, EachCauseHasItsText) {
-    EXPECT_EQ(CDORVApp::FileErrorText(ENAMETOOLONG, "/p"), "/p contains an invalid path.");
-    EXPECT_EQ(CDORVApp::FileErrorText(ELOOP, "/p"), "/p contains an invalid path.");
-    EXPECT_EQ(CDORVApp::FileErrorText(EMFILE, "/p"), "/p could not be opened because there are too many open files.");
-    EXPECT_EQ(CDORVApp::FileErrorText(ENFILE, "/p"), "/p could not be opened because there are too many open files.");
-    EXPECT_EQ(CDORVApp::FileErrorText(EPERM, "/p"), "Access to /p was denied.");
-    EXPECT_EQ(CDORVApp::FileErrorText(EIO, "/p"), "An unknown error occurred while accessing /p.");
+    EXPECT_EQ(FileErrorText(ENAMETOOLONG, "/p"), "/p contains an invalid path.");
+    EXPECT_EQ(FileErrorText(ELOOP, "/p"), "/p contains an invalid path.");
+    EXPECT_EQ(FileErrorText(EMFILE, "/p"), "/p could not be opened because there are too many open files.");
+    EXPECT_EQ(FileErrorText(ENFILE, "/p"), "/p could not be opened because there are too many open files.");
+    EXPECT_EQ(FileErrorText(EPERM, "/p"), "Access to /p was denied.");
+    EXPECT_EQ(FileErrorText(EIO, "/p"), "An unknown error occurred while accessing /p.");
     // A path holding "%1" itself is not expanded a second time.
-    EXPECT_EQ(CDORVApp::FileErrorText(ENOENT, "/a%1.html"), "/a%1.html was not found.");
+    EXPECT_EQ(FileErrorText(ENOENT, "/a%1.html"), "/a%1.html was not found.");
 }
 
 TEST_F(DorvAppTest, TooManyOpenFilesIsReported) {

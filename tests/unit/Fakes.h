@@ -61,6 +61,7 @@ public:
     }
     void SetInputEnabled(bool enabled) override { inputEnabled = enabled; }
     bool IsInputEnabled() const override { return inputEnabled; }
+    bool IsShowingDialog() const override { return showingDialog; }
     void EnableDeveloperTools() override { developerTools = true; }
 
     // Names of the functions called, in order.
@@ -76,6 +77,7 @@ public:
     std::vector<Call> calls;
     std::vector<Call> writes;
     bool inputEnabled = true;
+    bool showingDialog = false;
     bool developerTools = false;
     int reloads = 0;
 };

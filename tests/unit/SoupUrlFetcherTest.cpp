@@ -66,21 +66,24 @@ private:
 TEST(SoupUrlFetcher, FetchesAndReportsFailures) {
     LoopbackServer server;
     SoupUrlFetcher fetcher(2);
-    std::string body;
-    ASSERT_TRUE(fetcher.Fetch(server.Url("/course.xml"), body));
+    std::string body, why;
+    ASSERT_TRUE(fetcher.Fetch(server.Url("/course.xml"), body, why));
     EXPECT_EQ(body, "<course><config file_title=\"REMOTE\"/></course>");
 
     std::string untouched = "u";
-    EXPECT_FALSE(fetcher.Fetch(server.Url("/missing.xml"), untouched));
+    EXPECT_FALSE(fetcher.Fetch(server.Url("/missing.xml"), untouched, why));
     EXPECT_EQ(untouched, "u");
-    EXPECT_FALSE(fetcher.Fetch("not a url", untouched));
+    EXPECT_EQ(why.rfind("the server answered 404", 0), 0u) << why;
+    EXPECT_FALSE(fetcher.Fetch("not a url", untouched, why));
+    EXPECT_EQ(why, "not a valid URL");
 }
 
 TEST(SoupUrlFetcher, AServerThatNeverAnswersTimesOut) {
     LoopbackServer server;
     SoupUrlFetcher fetcher(1);
-    std::string body;
-    EXPECT_FALSE(fetcher.Fetch(server.Url("/slow.xml"), body));
+    std::string body, why;
+    EXPECT_FALSE(fetcher.Fetch(server.Url("/slow.xml"), body, why));
+    EXPECT_FALSE(why.empty());
 }
 
 TEST(SoupUrlFetcher, CourseConfigurationOverHttp) {

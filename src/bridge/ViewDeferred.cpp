@@ -1,0 +1,78 @@
+// The poll tick, the close request and the view's deferred work.
+//
+// A page call waits for its answer in a nested main loop. Work that must not
+// run in the middle of such a wait, or in the middle of a poll that still has
+// host commands to carry out, is deferred: the close request, and the one
+// poll owed to a tick that fell due while a page call waited. Deferred work
+// runs from the main loop as soon as no page call waits and no poll runs.
+#include "app/MainFrame.h"
+#include "bridge/DorvView.h"
+#include "common/MessageBox.h"
+#include "common/Timers.h"
+#include "common/Trace.h"
+
+namespace dorv {
+
+void CDORVView::StartPolling() {
+    m_services.timers.KillTimer(kPollTimer);
+    m_services.timers.SetTimer(kPollTimer, kPollPeriodMs);
+    m_bPollTimerOn = true;
+    Trace("polling every %u ms", kPollPeriodMs);
+}
+
+void CDORVView::StopPolling() {
+    m_services.timers.KillTimer(kPollTimer);
+    m_bPollTimerOn = false;
+    m_bPollHeld = false;
+}
+
+void CDORVView::OnTimer(unsigned id) {
+    if (id != kPollTimer || !m_bPollTimerOn) return;
+    if (m_nPageCallDepth > 0) {
+        // Not inside a page call's wait: one poll, once nothing waits.
+        m_bPollHeld = true;
+        return;
+    }
+    PollPageState();
+}
+
+void CDORVView::PostCloseRequest() {
+    Defer([this] { m_frame.OnClose(); });
+}
+
+void CDORVView::Defer(std::function<void()> task) {
+    m_deferred.push_back(std::move(task));
+    if (!IsBusy()) ScheduleDeferred();
+}
+
+void CDORVView::ScheduleDeferred() {
+    if (m_bDeferredPosted || (m_deferred.empty() && !m_bPollHeld)) return;
+    m_bDeferredPosted = true;
+    m_services.timers.Post([this] {
+        m_bDeferredPosted = false;
+        RunDeferred();
+    });
+}
+
+void CDORVView::RunDeferred() {
+    // Anything that becomes busy again reschedules the rest when it is done.
+    while (!IsBusy() && !m_deferred.empty()) {
+        std::function<void()> task = std::move(m_deferred.front());
+        m_deferred.pop_front();
+        task();
+    }
+    // A held tick comes last, as timer ticks come after all other work.
+    if (!IsBusy() && m_bPollHeld) {
+        m_bPollHeld = false;
+        if (m_bPollTimerOn) PollPageState();
+    }
+}
+
+void CDORVView::ShowMessage(const std::string& text) {
+    ++m_nModalDepth;
+    ShowAppMessage(m_services.messages, text);
+    --m_nModalDepth;
+    if (!IsBusy()) ScheduleDeferred();
+}
+
+}  // namespace dorv
