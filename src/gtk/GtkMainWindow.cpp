@@ -41,7 +41,10 @@ bool IsInPopover(GtkWidget* widget) {
 
 }  // namespace
 
-GtkMainWindow::GtkMainWindow(GtkWidget* page) : m_window(GTK_WINDOW(gtk_window_new())), m_page(page) {
+// GTK keeps toplevel windows until they are destroyed; the extra reference
+// keeps the object itself valid until this one is gone.
+GtkMainWindow::GtkMainWindow(GtkWidget* page)
+    : m_window(GTK_WINDOW(g_object_ref(gtk_window_new()))), m_page(page) {
     GtkWindow* window = m_window.get();
     gtk_window_set_title(window, "DORV");
     gtk_window_set_resizable(window, FALSE);

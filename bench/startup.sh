@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Start-up time against the bare engine, under an X server of its own: from
+# the start of the program to the return of the page's first host call
+# (InitSettings, at the page start-up). The two programs take turns, each
+# run starting once the previous run's processes are gone.
+# Usage: bench/startup.sh [build-dir]   (PAIRS sets the number of pairs, 10)
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+build=${1:-$root/build}
+DORV_BIN=$build/dorv
+if [ -z "${DORV_TEST_BUS:-}" ]; then
+  export DORV_TEST_BUS=1
+  exec dbus-run-session -- bash "$0" "$@"
+fi
+source "$root/tests/e2e/lib.sh"
+trap cleanup EXIT
+pairs=${PAIRS:-10}
+
+course=$work/course
+mkdir -p "$course"
+printf '[Document]\nconfig=course.xml\nmain=main.html\n[Settings]\nmute=1\n' >"$course/DORV.ini"
+printf '<config file_title="BENCH" courseware="Bench Ver 1"/>' >"$course/course.xml"
+# The page ends the shell once started, so that nothing has to watch it.
+printf '<!DOCTYPE html><html><body><script>function InitSettings(s) { return s; }
+function GetState() { return "ForceQuit:"; }</script></body></html>' >"$course/main.html"
+
+now_us() { date +%s%6N; }
+
+# Waits until no web process of ours is left.
+settle() {
+  for _ in $(seq 100); do
+    pgrep -f WebKitWebProcess >/dev/null || break
+    sleep 0.05
+  done
+  sleep 0.3
+}
+
+# Milliseconds from start to the shell's first page call returning. GLib
+# stamps each trace line with the local time of day to the millisecond.
+run_shell() {
+  settle
+  local start end line
+  start=$(now_us)
+  (cd "$course" && G_MESSAGES_DEBUG=dorv timeout 20 "$DORV_BIN") >"$work/shell.out" 2>&1
+  line=$(grep -m1 -F 'call InitSettings' "$work/shell.out" || true)
+  [ -n "${BENCH_DEBUG:-}" ] && { echo "start $start" >&2; cat "$work/shell.out" >&2; }
+  local stamp
+  stamp=$(echo "$line" | sed -n 's/.* \([0-9][0-9]:[0-9][0-9]:[0-9][0-9]\.[0-9]*\): call InitSettings.*/\1/p')
+  end=$(( $(date -d "$(date -d @$((start / 1000000)) +%F) $stamp" +%s%3N) ))
+  echo $(( end - start / 1000 ))
+}
+
+run_bare() {
+  settle
+  local start end
+  start=$(now_us)
+  end=$("$build/bench/bare_start" "file://$course/main.html" 2>/dev/null | sed -n 's/^first-call //p')
+  echo $(( (end - start) / 1000 ))
+}
+
+start_x
+shell=() bare=()
+for i in $(seq "$pairs"); do
+  if [ $((i % 2)) -eq 1 ]; then
+    shell+=("$(run_shell)"); bare+=("$(run_bare)")
+  else
+    bare+=("$(run_bare)"); shell+=("$(run_shell)")
+  fi
+done
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+ratios=()
+for i in "${!shell[@]}"; do ratios+=("$(awk -v s="${shell[$i]}" -v b="${bare[$i]}" 'BEGIN {printf "%.3f", s / b}')"); done
+echo "start-up to the first page call, ms, $pairs pairs (alternating order)"
+echo "  shell: ${shell[*]}"
+echo "  bare:  ${bare[*]}"
+echo "  median shell $(median "${shell[@]}") ms, bare $(median "${bare[@]}") ms, median of pair ratios $(median "${ratios[@]}")"
