@@ -39,6 +39,31 @@ bool IsInPopover(GtkWidget* widget) {
     return false;
 }
 
+// The page area is 800 x 600 whatever the page asks for: the engine's own
+// dialogs over the page (alert, confirm, prompt) ask for more, and the
+// window, which takes its content's natural size, would grow with them.
+void MeasurePageArea(GtkWidget* area, GtkOrientation orientation, int, int* minimum, int* natural, int* minimumBaseline,
+                     int* naturalBaseline) {
+    for (GtkWidget* child = gtk_widget_get_first_child(area); child; child = gtk_widget_get_next_sibling(child)) {
+        gtk_widget_measure(child, orientation, -1, nullptr, nullptr, nullptr, nullptr);
+    }
+    *minimum = *natural = orientation == GTK_ORIENTATION_HORIZONTAL ? GtkMainWindow::kPageWidth : GtkMainWindow::kPageHeight;
+    *minimumBaseline = *naturalBaseline = -1;
+}
+
+void AllocatePageArea(GtkWidget* area, int width, int height, int) {
+    for (GtkWidget* child = gtk_widget_get_first_child(area); child; child = gtk_widget_get_next_sibling(child)) {
+        gtk_widget_allocate(child, width, height, -1, nullptr);
+    }
+}
+
+GtkWidget* PageArea(GtkWidget* page) {
+    GtkWidget* area = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_widget_set_layout_manager(area, gtk_custom_layout_new(nullptr, MeasurePageArea, AllocatePageArea));
+    gtk_box_append(GTK_BOX(area), page);
+    return area;
+}
+
 }  // namespace
 
 // GTK keeps toplevel windows until they are destroyed; the extra reference
@@ -80,7 +105,7 @@ GtkMainWindow::GtkMainWindow(GtkWidget* page)
 
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_box_append(GTK_BOX(column), m_menuBar);
-    gtk_box_append(GTK_BOX(column), page);
+    gtk_box_append(GTK_BOX(column), PageArea(page));
     gtk_window_set_child(window, column);
 
     g_signal_connect(window, "close-request", G_CALLBACK(OnCloseRequest), this);

@@ -104,7 +104,7 @@ case_ctrl_does_nothing_with_debug_setting() {
 }
 
 case_alert_during_a_page_call() {
-  make_probe_course "$work/c" "" '{alertOnce: true, later: [[100, "Seen-after:"]]}'
+  make_probe_course "$work/c" "" '{getStateAlerts: 1, later: [[100, "Seen-after:"]]}'
   start_x
   export G_MESSAGES_DEBUG=dorv
   start_dorv "$work/c"

@@ -3,26 +3,43 @@
 // as ignored commands: the tests read them from the trace.
 'use strict';
 
-const opts = Object.assign({answers: [], later: [], fullScrAnswer: '1', alertOnce: false},
+const opts = Object.assign({answers: [], later: [], fullScrAnswer: '1', getStateAlerts: 0, clickAlerts: 0,
+                            cadence: 0},
                            window.probeOptions || {});
 const answers = opts.answers.slice();
 const queue = [];
 let fullScreen = false;
+const pollTimes = [];
+let lastAlert = 0;
 
 function report(what) {
   queue.push('Seen-' + encodeURIComponent(what) + ':');
 }
 
+// Reports the spacing of the first `cadence` calls of GetState: how many
+// came, and the shortest and longest gap between two, in milliseconds.
+function notePoll() {
+  if (!opts.cadence || pollTimes.length >= opts.cadence) return;
+  pollTimes.push(performance.now());
+  if (pollTimes.length < opts.cadence) return;
+  const gaps = pollTimes.slice(1).map((t, i) => t - pollTimes[i]);
+  report('gaps-' + Math.round(Math.min(...gaps)) + '-' + Math.round(Math.max(...gaps)) + '-span-' +
+         Math.round(pollTimes[pollTimes.length - 1] - pollTimes[0]));
+}
+
 function GetState() {
+  notePoll();
   // Hangs once per session, to stand for a page whose process dies mid-call.
   if (opts.hangOnce && !sessionStorage.getItem('hung')) {
     sessionStorage.setItem('hung', '1');
     report('hanging');
     for (;;) {}
   }
-  if (opts.alertOnce) {
-    opts.alertOnce = false;
+  // Alerts from inside GetState, a second apart, while the shell waits.
+  if (opts.getStateAlerts > 0 && performance.now() - lastAlert > 1000) {
+    opts.getStateAlerts--;
     alert('probe');
+    lastAlert = performance.now();
     report('alert-answered');
   }
   const lines = [];
@@ -56,9 +73,19 @@ function IsFullScr() {
 }
 
 document.addEventListener('keydown', (e) => {
+  // "g" asks for one more alert from GetState.
+  if (e.key === 'g') opts.getStateAlerts++;
   report('key-' + (e.key === ' ' ? 'Space' : e.key) + (e.repeat ? '-repeat' : ''));
 });
-document.addEventListener('mousedown', () => report('click'));
+document.addEventListener('mousedown', () => {
+  report('click');
+  if (opts.clickAlerts > 0) {
+    opts.clickAlerts--;
+    alert('probe');
+    report('alert-answered');
+  }
+});
+document.addEventListener('contextmenu', () => report('contextmenu'));
 
 window.addEventListener('load', () => {
   const root = document.documentElement;
