@@ -53,6 +53,22 @@ xmlAttr* FindAttribute(xmlNode* element, const std::string& name) {
     return nullptr;
 }
 
+// The first error of a parse, with its line: later ones mostly follow from it.
+struct FirstError {
+    bool seen = false;
+    int line = 0;
+    std::string message;
+};
+
+void NoteError(void* data, xmlErrorPtr error) {
+    auto* first = static_cast<FirstError*>(data);
+    if (first->seen || !error) return;
+    first->seen = true;
+    first->line = error->line;
+    first->message = error->message ? error->message : "unknown error";
+    while (!first->message.empty() && first->message.back() == '\n') first->message.pop_back();
+}
+
 struct DocFree {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
 };
@@ -88,15 +104,14 @@ bool CConfig::GetValue(const std::string& tagName, const std::string& attributeN
     // No network, and no external DTD or entity is loaded: only the file's
     // own text is parsed.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    xmlResetLastError();
+    FirstError first;
+    xmlSetStructuredErrorFunc(&first, NoteError);
     std::unique_ptr<xmlDoc, DocFree> doc(
         xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), m_location.c_str(), nullptr, options));
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
     if (!doc) {
-        const xmlError* error = xmlGetLastError();
-        std::string message = error && error->message ? error->message : "unknown error\n";
-        if (!message.empty() && message.back() == '\n') message.pop_back();
-        return Fail(m_location + " is not well-formed XML: line " + std::to_string(error ? error->line : 0) + ": " +
-                    message);
+        return Fail(m_location + " is not well-formed XML: line " + std::to_string(first.line) + ": " +
+                    (first.seen ? first.message : "unknown error"));
     }
     xmlNode* element = FindFirstElement(doc->children, tagName);
     if (!element) return Fail(m_location + " has no element \"" + tagName + "\"");

@@ -19,6 +19,10 @@ case_commands_in_order_and_quit_without_colon() {
   local order
   order=$(commands_done | grep -v -e '^Seen-loaded' -e '^Seen-size' | tr '\n' ' ')
   expect_eq "$order" "OnLoad: Seen-a: DisableMouse: EnableMouse: Seen-b: Quit: Seen-c: " "order of host commands"
+  # The close request reaches the frame only after the whole answer.
+  local last
+  last=$(grep -e 'host command' -e 'close requested' "$work/out" | grep -v -e 'Seen-loaded' -e 'Seen-size' | tail -n 2 | sed 's/.*: //')
+  expect_eq "$(echo $last)" "unknown close requested" "the close after the answer's last line"
   grep -q -F "set content of #isApp: done" "$work/out" || fail "OnLoad did not mark the page"
   no_window
 }

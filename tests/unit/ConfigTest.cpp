@@ -128,6 +128,35 @@ TEST_F(ConfigTest, UrlsGoThroughTheFetcherAndFailedFetchesAreFalse) {
               (std::vector<std::string>{"https://courses.example/c.xml", "http://courses.example/gone.xml"}));
 }
 
+TEST_F(ConfigTest, FailuresSayWhy) {
+    std::string path = folder.Path().string() + "/course.xml";
+    struct Case {
+        std::string xml, attribute, why;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"<config file_title=\"A\">\n<x></config>", "file_title",
+              path + " is not well-formed XML: line 2: Opening and ending tag mismatch: x line 2 and config"},
+             {"<course/>", "file_title", path + " has no element \"config\""},
+             {"<config software=\"S\"/>", "file_title",
+              "the element \"config\" of " + path + " has no attribute \"file_title\""},
+             {"<config file_title=\"A\"/>", "file_title", ""},
+         }) {
+        folder.Write("course.xml", c.xml);
+        CConfig config(path, nullptr);
+        std::string value;
+        config.GetValue("config", c.attribute, value);
+        EXPECT_EQ(config.GetLastFailure(), c.why) << c.xml;
+    }
+    CConfig missing(path + ".gone", nullptr);
+    std::string value;
+    EXPECT_FALSE(missing.GetValue("config", "file_title", value));
+    EXPECT_EQ(missing.GetLastFailure(), path + ".gone could not be read: No such file or directory");
+    FakeFetcher fetcher;
+    CConfig remote("http://h/c.xml", &fetcher);
+    EXPECT_FALSE(remote.GetValue("config", "file_title", value));
+    EXPECT_EQ(remote.GetLastFailure(), "http://h/c.xml could not be fetched: the server answered 404 Not Found");
+}
+
 TEST_F(ConfigTest, EveryQuestionReadsTheFileAfresh) {
     std::string path = folder.Write("c.xml", "<config a=\"1\"/>");
     CConfig config(path, nullptr);

@@ -175,6 +175,21 @@ TEST_F(DorvAppTest, TooManyOpenFilesIsReported) {
     EXPECT_EQ(box.shown, std::vector<std::string>{location + " could not be opened because there are too many open files."});
 }
 
+TEST_F(DorvAppTest, NothingButARegularFileIsOpenedAndNothingBlocks) {
+    // A FIFO would wait for a writer for ever; it and a device are refused.
+    ASSERT_EQ(mkfifo("main.html", 0600), 0);
+    ASSERT_EQ(mkfifo("DORV.ini", 0600), 0);
+    ASSERT_EQ(symlink("/dev/null", "null.html"), 0);
+    for (std::string location : {"main.html", "null.html"}) {
+        box.shown.clear();
+        EXPECT_FALSE(app.ValidateLocation(location));
+        EXPECT_EQ(box.shown, std::vector<std::string>{"Access to " + location + " was denied."});
+        EXPECT_EQ(location, Cwd() + "/" + location.substr(location.rfind('/') + 1));
+    }
+    EXPECT_FALSE(app.InitInstance());  // the FIFO DORV.ini reads as empty
+    EXPECT_EQ(box.shown.back(), kEmptyMessage);
+}
+
 TEST_F(DorvAppTest, StartUpReadsIniFromTheWorkingDirectory) {
     folder.Write("course.xml", "<config/>");
     folder.Write("pages/main.html", "<html></html>");

@@ -28,8 +28,12 @@ public:
 class FakeFrameWindow : public IFrameWindow {
 public:
     void SetTitle(const std::string& title) override { titles.push_back(title); }
-    void Destroy() override { ++destroyed; }
+    void Destroy() override {
+        ++destroyed;
+        if (onDestroy) onDestroy();
+    }
     std::vector<std::string> titles;
+    std::function<void()> onDestroy;
     int destroyed = 0;
 };
 
@@ -48,6 +52,7 @@ public:
     void Reload() override { ++reloads; }
     bool CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) override {
         calls.push_back({name, args});
+        if (whileWaiting) whileWaiting();
         auto it = functions.find(name);
         if (it == functions.end()) return false;
         std::optional<std::string> answer = it->second(args);
@@ -57,6 +62,7 @@ public:
     }
     bool SetElementContent(const std::string& id, const std::string& html) override {
         writes.push_back({id, {html}});
+        if (whileWaiting) whileWaiting();
         return elements.count(id) > 0;
     }
     void SetInputEnabled(bool enabled) override { inputEnabled = enabled; }
@@ -72,6 +78,8 @@ public:
     }
 
     std::map<std::string, Function> functions;
+    // Runs while each call waits for its answer, as the main loop does.
+    std::function<void()> whileWaiting;
     std::set<std::string> elements;
     std::vector<std::string> navigations;
     std::vector<Call> calls;

@@ -212,6 +212,78 @@ TEST_F(ViewBridgeTest, TickDuringAPageCallIsHeldAndRunsOnceAfterwards) {
     EXPECT_EQ(polls, 1);
 }
 
+TEST_F(ViewBridgeTest, DeferredWorkWaitsForTheWholePollAndNeverRunsInsideACall) {
+    view.OnDocumentComplete();
+    page.elements.insert("isApp");
+    std::vector<std::string> events;
+    // Each page call's wait runs the main loop's posted work, as the real
+    // nested loop does.
+    page.whileWaiting = [&] {
+        events.push_back("wait");
+        timers.RunPosted();
+    };
+    window.onDestroy = [&] { events.push_back("closed"); };
+    Answer({"Quit:\nOnLoad:\nOnLoad:"});
+    Poll();
+    EXPECT_EQ(window.destroyed, 0);
+    timers.RunPosted();
+    EXPECT_EQ(events, (std::vector<std::string>{"wait", "wait", "wait", "closed"}));
+
+    // A close request from the window while a page call waits: carried out
+    // once the call has returned.
+    window.destroyed = 0;
+    page.whileWaiting = nullptr;
+    page.functions["Slow"] = [&](const Args&) -> std::optional<std::string> {
+        view.PostCloseRequest();
+        timers.RunPosted();
+        EXPECT_EQ(window.destroyed, 0);
+        return "";
+    };
+    EXPECT_TRUE(view.CallScript("Slow", ""));
+    timers.RunPosted();
+    EXPECT_EQ(window.destroyed, 1);
+}
+
+TEST_F(ViewBridgeTest, AHeldTickPollsOnceAfterThePollAndAfterItsCloseRequest) {
+    view.OnDocumentComplete();
+    int polls = 0;
+    page.functions["GetState"] = [&](const Args&) -> std::optional<std::string> {
+        if (++polls == 1) {
+            // The first poll's answer takes longer than two periods.
+            Poll();
+            Poll();
+            return "Quit:";
+        }
+        return "";
+    };
+    window.onDestroy = [&] { EXPECT_EQ(polls, 1) << "the close comes before the held tick's poll"; };
+    Poll();
+    EXPECT_EQ(polls, 1);
+    timers.RunPosted();
+    EXPECT_EQ(window.destroyed, 1);
+    EXPECT_EQ(polls, 2);
+}
+
+TEST_F(ViewBridgeTest, FilterAsksNothingOfAWaitingOrDialogShowingPage) {
+    using K = PageInput::Kind;
+    using Key = PageInput::Key;
+    Define("FullScr", "1");
+    Define("IsFullScr", "1");
+    Define("SetDebugMode");
+    page.functions["Slow"] = [&](const Args&) -> std::optional<std::string> {
+        EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Space}));
+        EXPECT_FALSE(view.PreTranslateInput({K::LeftButtonDown}));
+        return "";
+    };
+    EXPECT_TRUE(view.CallScript("Slow", ""));
+    page.showingDialog = true;
+    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Escape}));
+    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
+    EXPECT_EQ(page.CalledNames(), std::vector<std::string>{"Slow"});
+    page.showingDialog = false;
+    EXPECT_TRUE(view.PreTranslateInput({K::KeyDown, Key::Space}));
+}
+
 TEST_F(ViewBridgeTest, CtrlSwitchesDebugModeOnlyWithoutADebugSetting) {
     using K = PageInput::Kind;
     using Key = PageInput::Key;
