@@ -63,6 +63,10 @@ public:
 
     // Input filter: true when the input is consumed and must not reach the page.
     bool PreTranslateInput(const PageInput& input);
+    // False while the filter must not be asked: a page call waits for its
+    // answer and the page shows no dialog of its own (with a dialog, the
+    // filter lets input through untouched at once).
+    bool CanExamineInput() const { return !IsInPageCall() || m_services.page.IsShowingDialog(); }
     bool FilterFullScreenInput(const PageInput& input);
     bool ToggleFullScreen();
     bool LeaveFullScreen();

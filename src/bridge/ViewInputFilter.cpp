@@ -8,8 +8,8 @@ namespace dorv {
 bool CDORVView::PreTranslateInput(const PageInput& input) {
     // A page that takes no input sees none, and neither does its filter.
     if (!m_services.page.IsInputEnabled()) return false;
-    // A page whose script waits (for a page call's answer, or in one of the
-    // page's own dialogs) cannot answer the filter's questions: asking would
+    // A page whose script waits (in one of the page's own dialogs, or for a
+    // page call's answer) cannot answer the filter's questions: asking would
     // wait for ever, with this input held. It goes to the page untouched.
     if (IsInPageCall() || m_services.page.IsShowingDialog()) {
         Trace("input passed to the page unexamined: %s", IsInPageCall() ? "a page call waits" : "the page shows a dialog");

@@ -4,6 +4,7 @@ namespace dorv {
 namespace {
 
 constexpr size_t kDecidedKept = 64;
+constexpr guint kRetryMs = 10;
 
 PageInput::Key KeyOf(guint keyval) {
     switch (keyval) {
@@ -66,8 +67,8 @@ bool SameKeyEvent(GdkEvent* a, GdkEvent* b) {
 
 }  // namespace
 
-GtkInputFilter::GtkInputFilter(GtkWindow* window, GtkWidget* page, Filter filter)
-    : m_window(window), m_page(page), m_filter(std::move(filter)), m_controller(gtk_event_controller_legacy_new()) {
+GtkInputFilter::GtkInputFilter(GtkWindow* window, GtkWidget* page, Filter filter, Ready ready)
+    : m_window(window), m_page(page), m_filter(std::move(filter)), m_ready(std::move(ready)), m_controller(gtk_event_controller_legacy_new()) {
     gtk_event_controller_set_propagation_phase(m_controller, GTK_PHASE_CAPTURE);
     g_signal_connect(m_controller, "event", G_CALLBACK(OnEvent), this);
     gtk_widget_add_controller(GTK_WIDGET(window), m_controller);
@@ -120,25 +121,36 @@ gboolean GtkInputFilter::OnEvent(GtkEventControllerLegacy*, GdkEvent* event, gpo
     // Hold it: examined input is decided just after this dispatch, and all
     // input behind it waits for that decision.
     filter->m_held.push_back(gdk_event_ref(event));
-    if (!filter->m_decideSource) filter->m_decideSource = g_idle_add_full(G_PRIORITY_HIGH, OnDecide, filter, nullptr);
+    if (!filter->m_decideSource && !filter->m_deciding) {
+        filter->m_decideSource = g_idle_add_full(G_PRIORITY_HIGH, OnDecide, filter, nullptr);
+    }
     return TRUE;
 }
 
 gboolean GtkInputFilter::OnDecide(gpointer self) {
     auto* filter = static_cast<GtkInputFilter*>(self);
-    filter->Decide();
     filter->m_decideSource = 0;
+    filter->Decide();
     return G_SOURCE_REMOVE;
 }
 
 void GtkInputFilter::Decide() {
+    if (m_deciding) return;
+    m_deciding = true;
     GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(m_window));
     while (!m_held.empty()) {
         GdkEvent* event = m_held.front();
         PageInput input{};
+        bool examined = ToPageInput(event, input);
+        if (examined && !m_ready()) {
+            // A page call is on its way: decide once it has returned, so
+            // that the page is asked as usual, in the order of the input.
+            m_decideSource = g_timeout_add(kRetryMs, OnDecide, this);
+            break;
+        }
         // The filter's page calls run a nested loop; input arriving during
         // it joins the back of m_held.
-        bool consumed = ToPageInput(event, input) && m_filter(input);
+        bool consumed = examined && m_filter(input);
         m_held.pop_front();
         Remember(event);
         if (!consumed) {
@@ -148,6 +160,7 @@ void GtkInputFilter::Decide() {
         }
         gdk_event_unref(event);
     }
+    m_deciding = false;
 }
 
 }  // namespace dorv

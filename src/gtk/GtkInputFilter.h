@@ -22,9 +22,12 @@ namespace dorv {
 class GtkInputFilter {
 public:
     using Filter = std::function<bool(const PageInput&)>;
+    using Ready = std::function<bool()>;
 
-    // A controller in the capture phase on `window`, for input aimed at `page`.
-    GtkInputFilter(GtkWindow* window, GtkWidget* page, Filter filter);
+    // A controller in the capture phase on `window`, for input aimed at
+    // `page`. `ready` says whether the filter can be asked now; until it
+    // can, examined input and all input behind it stay held.
+    GtkInputFilter(GtkWindow* window, GtkWidget* page, Filter filter, Ready ready);
     ~GtkInputFilter();
     GtkInputFilter(const GtkInputFilter&) = delete;
     GtkInputFilter& operator=(const GtkInputFilter&) = delete;
@@ -40,10 +43,12 @@ private:
     GtkWindow* m_window;
     GtkWidget* m_page;
     Filter m_filter;
+    Ready m_ready;
     GtkEventController* m_controller;  // owned by the window
     std::deque<GdkEvent*> m_held;     // waiting for a decision, in order
     std::deque<GdkEvent*> m_decided;  // recently decided, to let through when seen again
     guint m_decideSource = 0;
+    bool m_deciding = false;
 };
 
 }  // namespace dorv

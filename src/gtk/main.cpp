@@ -62,8 +62,9 @@ int RunCourse() {
         .about = [&] { app.OnAppAbout(); },
         .destroyed = [&] { g_main_loop_quit(loop); },
     });
-    dorv::GtkInputFilter filter(window.Window(), page.Widget(),
-                                [&](const dorv::PageInput& input) { return view.PreTranslateInput(input); });
+    dorv::GtkInputFilter filter(
+        window.Window(), page.Widget(), [&](const dorv::PageInput& input) { return view.PreTranslateInput(input); },
+        [&] { return view.CanExamineInput(); });
     messages.SetParent(window.Window());
     window.Present();
     dorv::Trace("window shown");

@@ -271,11 +271,16 @@ TEST_F(ViewBridgeTest, FilterAsksNothingOfAWaitingOrDialogShowingPage) {
     Define("IsFullScr", "1");
     Define("SetDebugMode");
     page.functions["Slow"] = [&](const Args&) -> std::optional<std::string> {
+        EXPECT_FALSE(view.CanExamineInput());  // the filter holds input until the call returns
         EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Space}));
         EXPECT_FALSE(view.PreTranslateInput({K::LeftButtonDown}));
+        page.showingDialog = true;
+        EXPECT_TRUE(view.CanExamineInput());  // ... unless the page shows a dialog
+        page.showingDialog = false;
         return "";
     };
     EXPECT_TRUE(view.CallScript("Slow", ""));
+    EXPECT_TRUE(view.CanExamineInput());
     page.showingDialog = true;
     EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Escape}));
     EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
