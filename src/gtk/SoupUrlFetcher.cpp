@@ -9,8 +9,6 @@ namespace dorv {
 SoupUrlFetcher::SoupUrlFetcher(unsigned timeoutSeconds)
     : m_session(soup_session_new_with_options("timeout", timeoutSeconds, "idle-timeout", timeoutSeconds, nullptr)) {}
 
-SoupUrlFetcher::~SoupUrlFetcher() { g_object_unref(m_session); }
-
 bool SoupUrlFetcher::Fetch(const std::string& url, std::string& body, std::string& why) {
     SoupMessage* message = soup_message_new("GET", url.c_str());
     if (!message) {
@@ -19,7 +17,7 @@ bool SoupUrlFetcher::Fetch(const std::string& url, std::string& body, std::strin
         return false;
     }
     GError* error = nullptr;
-    GBytes* bytes = soup_session_send_and_read(m_session, message, nullptr, &error);
+    GBytes* bytes = soup_session_send_and_read(m_session.get(), message, nullptr, &error);
     guint status = soup_message_get_status(message);
     bool ok = bytes && SOUP_STATUS_IS_SUCCESSFUL(status);
     if (ok) {

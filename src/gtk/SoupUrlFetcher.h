@@ -4,6 +4,7 @@
 #include <libsoup/soup.h>
 
 #include "common/UrlFetcher.h"
+#include "gtk/GObjectPtr.h"
 
 namespace dorv {
 
@@ -12,14 +13,14 @@ public:
     static constexpr unsigned kTimeoutSeconds = 10;
 
     explicit SoupUrlFetcher(unsigned timeoutSeconds = kTimeoutSeconds);
-    ~SoupUrlFetcher() override;
+    ~SoupUrlFetcher() override = default;
     SoupUrlFetcher(const SoupUrlFetcher&) = delete;
     SoupUrlFetcher& operator=(const SoupUrlFetcher&) = delete;
 
     bool Fetch(const std::string& url, std::string& body, std::string& why) override;
 
 private:
-    SoupSession* m_session;
+    GObjectPtr<SoupSession> m_session;
 };
 
 }  // namespace dorv
