@@ -16,6 +16,8 @@
 #include "bridge/DorvView.h"
 #include "common/MessageBox.h"
 #include "common/Timers.h"
+#include "gtk/GioDriveList.h"
+#include "gtk/PosixFileStore.h"
 #include "gtk/WebKitPage.h"
 
 namespace {
@@ -130,7 +132,9 @@ int main() {
     NoTimers timers;
     dorv::CDORVApp app(box);
     dorv::CMainFrame frame(frameWindow);
-    dorv::CDORVView view(app, frame, {page, timers, box, nullptr});
+    dorv::PosixFileStore files;
+    dorv::GioDriveList drives({});
+    dorv::CDORVView view(app, frame, {page, timers, box, files, drives, nullptr});
 
     const int calls = 3000;
     std::string text;

@@ -48,6 +48,10 @@ bool CDORVApp::InitInstance() {
     m_strDebug = ini.GetString("Settings", "debug");
     m_strMute = ini.GetString("Settings", "mute");
     Trace("debug = \"%s\", mute = \"%s\"", m_strDebug.c_str(), m_strMute.c_str());
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        std::string value = ini.GetString("Drives", std::string(1, letter));
+        if (!value.empty()) m_configuredDrives.emplace_back(letter, value);
+    }
     return true;
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace dorv {
 
@@ -33,6 +35,9 @@ public:
     std::string m_strMain;
     std::string m_strDebug;
     std::string m_strMute;
+    // The "Drives" section: the places a deployment gives drive letters to,
+    // as letter and value ("<folder>,<type>"), in letter order.
+    std::vector<std::pair<char, std::string>> m_configuredDrives;
 
 private:
     bool CheckOpenForReading(const std::string& path);

@@ -16,7 +16,11 @@ constexpr const char* kProcessEndedMessage =
 }  // namespace
 
 CDORVView::CDORVView(const CDORVApp& app, CMainFrame& frame, Services services)
-    : m_app(app), m_frame(frame), m_services(services) {}
+    : m_learnerStore(services.files, services.drives, services.messages),
+      m_learner({*this, services.files, services.drives, services.messages}, m_learnerStore, m_strLearnerFolder),
+      m_app(app),
+      m_frame(frame),
+      m_services(services) {}
 
 void CDORVView::OnInitialUpdate() {
     if (m_app.m_strMain.empty()) {

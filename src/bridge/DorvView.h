@@ -8,18 +8,22 @@
 
 #include "bridge/Page.h"
 #include "bridge/PageInput.h"
+#include "learner/LearnerData.h"
 #include "learner/LearnerStore.h"
+#include "learner/ScriptHost.h"
 
 namespace dorv {
 
 class CConfig;
 class CDORVApp;
 class CMainFrame;
+class IDriveList;
+class IFileStore;
 class IMessageBox;
 class ITimers;
 class IUrlFetcher;
 
-class CDORVView : public IPageEvents {
+class CDORVView : public IPageEvents, public IScriptHost {
 public:
     static constexpr unsigned kPollTimer = 2000;
     static constexpr unsigned kPollPeriodMs = 229;
@@ -30,10 +34,13 @@ public:
         IPage& page;
         ITimers& timers;
         IMessageBox& messages;
+        IFileStore& files;
+        IDriveList& drives;
         IUrlFetcher* fetcher;  // for a course configuration on a server; may be null
     };
 
     CDORVView(const CDORVApp& app, CMainFrame& frame, Services services);
+    ~CDORVView() override = default;
     CDORVView(const CDORVView&) = delete;
     CDORVView& operator=(const CDORVView&) = delete;
 
@@ -47,8 +54,9 @@ public:
     void OnTimer(unsigned id);
 
     // Page calls (synchronous to the caller).
-    bool CallScript(const std::string& function, const std::string& argumentString, std::string* result = nullptr);
-    bool CallScriptForText(const std::string& function, int receiveBufferSize, std::string& result);
+    bool CallScript(const std::string& function, const std::string& argumentString) override;
+    bool CallScript(const std::string& function, const std::string& argumentString, std::string* result);
+    bool CallScriptForText(const std::string& function, int receiveBufferSize, std::string& result) override;
     bool SetElementContent(const std::string& id, const std::string& html);
 
     void PollPageState();
@@ -78,6 +86,8 @@ public:
     int m_bForceQuit = 0;
     std::string m_strLearnerFolder;
     CLearnerStore m_learnerStore;
+    // The data files, history records and learner commands.
+    CLearnerData m_learner;
 
 private:
     void RunPageStartUp();

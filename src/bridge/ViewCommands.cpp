@@ -52,12 +52,44 @@ void CDORVView::DispatchCommand(const std::string& word, const std::string& argu
         return;
     }
     Trace("host command %s%s", word.c_str(), argument.c_str());
+    // Every word is named: the compiler reports a word left out.
     switch (entry->command) {
         case HostCommand::DisableMouse:
             m_services.page.SetInputEnabled(false);
             break;
         case HostCommand::EnableMouse:
             m_services.page.SetInputEnabled(true);
+            break;
+        case HostCommand::CheckDrives:
+            m_learner.ListDrives();
+            break;
+        case HostCommand::Drive:
+            m_learner.SelectDrive(argument);
+            break;
+        case HostCommand::User:
+            m_learner.SelectLearner(argument);
+            m_learner.LoadPosition();
+            m_learner.LoadScores();
+            break;
+        case HostCommand::Create:
+            m_learner.CreateLearnerFolder(argument);
+            break;
+        case HostCommand::Rename:
+            m_learner.RenameLearner();
+            break;
+        case HostCommand::Delete:
+            m_learner.DeleteLearnerFolder();
+            break;
+        case HostCommand::StartRegist:
+            m_learner.SaveHistoryRecord();
+            m_learner.SavePosition();
+            break;
+        case HostCommand::StartMain:
+        case HostCommand::Log:
+            m_learner.SaveHistoryRecord();
+            break;
+        case HostCommand::Test:
+            m_learner.SaveScores();
             break;
         case HostCommand::OnLoad:
             SetElementContent("isApp", "1");
@@ -68,10 +100,6 @@ void CDORVView::DispatchCommand(const std::string& word, const std::string& argu
         case HostCommand::ForceQuit:
             PostCloseRequest();
             m_bForceQuit = 1;
-            break;
-        default:
-            // Drive, learner, data-file and history commands: recognised;
-            // their operations come with the learner data.
             break;
     }
 }

@@ -5,6 +5,10 @@
 
 namespace dorv {
 
+bool CDORVView::CallScript(const std::string& function, const std::string& argumentString) {
+    return CallScript(function, argumentString, nullptr);
+}
+
 bool CDORVView::CallScript(const std::string& function, const std::string& argumentString, std::string* result) {
     std::vector<std::string> args = ParseArgumentString(argumentString);
     BeginPageCall();

@@ -16,6 +16,9 @@ constexpr const char* kFileBadPath = "%1 contains an invalid path.";
 constexpr const char* kFileTooManyOpen = "%1 could not be opened because there are too many open files.";
 constexpr const char* kFileAccessDenied = "Access to %1 was denied.";
 constexpr const char* kFileUnknownError = "An unknown error occurred while accessing %1.";
+constexpr const char* kFileSharingViolation = "A sharing violation occurred while accessing %1.";
+constexpr const char* kFileDiskFull = "Disk full while accessing %1.";
+constexpr const char* kFileHardIo = "A hardware I/O error was reported while accessing %1.";
 
 bool EndsWithLowered(std::string_view text, std::string_view suffix) {
     if (text.size() < suffix.size()) return false;
@@ -115,7 +118,20 @@ std::string FileErrorText(int err, const std::string& path) {
             break;
         case EACCES:
         case EPERM:
+        case EROFS:
+        case EEXIST:  // a rename that would replace another file
             text = kFileAccessDenied;
+            break;
+        case EWOULDBLOCK:  // another copy of the program holds the file
+            text = kFileSharingViolation;
+            break;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            text = kFileDiskFull;
+            break;
+        case EIO:
+            text = kFileHardIo;
             break;
         default:
             text = kFileUnknownError;

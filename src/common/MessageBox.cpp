@@ -1,6 +1,9 @@
 #include "common/MessageBox.h"
 
 #include <cstdio>
+#include <cstring>
+
+#include "common/Location.h"
 
 namespace dorv {
 
@@ -9,5 +12,15 @@ void ShowAppMessage(IMessageBox& box, const std::string& text) {
     std::fflush(stderr);
     box.Show(text);
 }
+
+void ShowError(IMessageBox& box, const std::string& text, const std::string& detail) {
+    ShowAppMessage(box, "Error: " + text + (detail.empty() ? "" : "\n\n" + detail));
+}
+
+void ShowSystemError(IMessageBox& box, int err, const std::string& detail) {
+    ShowAppMessage(box, "Error: " + std::string(std::strerror(err)) + (detail.empty() ? "" : "\n" + detail));
+}
+
+void ShowFileError(IMessageBox& box, int err, const std::string& path) { ShowAppMessage(box, FileErrorText(err, path)); }
 
 }  // namespace dorv

@@ -17,4 +17,15 @@ public:
 // standard error first, so that it also reaches a terminal or the journal.
 void ShowAppMessage(IMessageBox& box, const std::string& text);
 
+// "Error: " and the text, then an empty line and the detail when given.
+void ShowError(IMessageBox& box, const std::string& text, const std::string& detail = {});
+
+// "Error: " and the C library's text for the error number `err`, then a
+// line feed and the detail when given.
+void ShowSystemError(IMessageBox& box, int err, const std::string& detail = {});
+
+// The file error `err` (an errno) met on `path`, in the words of the
+// file-error texts ("Access to ... was denied." and the like).
+void ShowFileError(IMessageBox& box, int err, const std::string& path);
+
 }  // namespace dorv

@@ -41,7 +41,104 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
     return out;
 }
 
+// Length of the UTF-8 sequence at text[i], 0 when it is not one.
+size_t Utf8SequenceAt(std::string_view text, size_t i) {
+    for (size_t len = 1; len <= 4 && i + len <= text.size(); ++len) {
+        if (IsValidUtf8(text.substr(i, len))) return len;
+    }
+    return 0;
+}
+
+void AppendUtf8(std::string& out, unsigned int cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+constexpr unsigned int kUnknownCharacter = 0x30FB;  // KATAKANA MIDDLE DOT
+
 }  // namespace
+
+std::string Cp932ToUtf8Lenient(std::string_view bytes) {
+    if (auto whole = Cp932ToUtf8(bytes)) return *std::move(whole);
+    std::string out;
+    out.reserve(bytes.size() * 3 / 2);
+    for (size_t i = 0; i < bytes.size();) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(b));
+            ++i;
+        } else if (b == 0x80) {
+            AppendUtf8(out, 0x0080);
+            ++i;
+        } else if (b == 0xA0) {
+            AppendUtf8(out, 0xF8F0);
+            ++i;
+        } else if (b >= 0xFD) {
+            AppendUtf8(out, 0xF8F1 + (b - 0xFD));
+            ++i;
+        } else if (b >= 0xA1 && b <= 0xDF) {
+            AppendUtf8(out, 0xFF61 + (b - 0xA1));  // half-width katakana
+            ++i;
+        } else if (i + 1 < bytes.size() && IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+            auto pair = Cp932ToUtf8(bytes.substr(i, 2));
+            if (pair) {
+                out += *pair;
+            } else {
+                AppendUtf8(out, kUnknownCharacter);
+            }
+            i += 2;
+        } else {
+            // A lead byte without its trail byte; the next byte stands alone.
+            AppendUtf8(out, kUnknownCharacter);
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string Utf8ToCp932Lossy(std::string_view text) {
+    if (auto whole = Utf8ToCp932(text)) return *std::move(whole);
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        size_t len = Utf8SequenceAt(text, i);
+        if (len == 0) {
+            out.push_back('?');
+            ++i;
+            continue;
+        }
+        std::string_view ch = text.substr(i, len);
+        i += len;
+        if (len == 1) {
+            out += ch;
+            continue;
+        }
+        unsigned int cp = static_cast<unsigned char>(ch[0]) & (len == 2 ? 0x1F : len == 3 ? 0x0F : 0x07);
+        for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(ch[k]) & 0x3F);
+        if (cp == 0x0080) {
+            out.push_back('\x80');
+        } else if (cp == 0xF8F0) {
+            out.push_back('\xA0');
+        } else if (cp >= 0xF8F1 && cp <= 0xF8F3) {
+            out.push_back(static_cast<char>(0xFD + (cp - 0xF8F1)));
+        } else if (auto one = Convert("CP932", "UTF-8", ch)) {
+            out += *one;
+        } else {
+            out.push_back('?');
+        }
+    }
+    return out;
+}
 
 bool IsValidUtf8(std::string_view s) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());

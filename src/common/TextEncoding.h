@@ -20,6 +20,17 @@ std::optional<std::string> Cp932ToUtf8(std::string_view bytes);
 // 932 form or the input is not valid UTF-8.
 std::optional<std::string> Utf8ToCp932(std::string_view text);
 
+// Code page 932 bytes to UTF-8 as the data files are read: never fails.
+// Bytes the code page leaves undefined decode as Windows does: 0x80 as
+// U+0080, 0xA0 and 0xFD to 0xFF as U+F8F0 to U+F8F3, and an undefined or
+// broken double-byte code as U+30FB.
+std::string Cp932ToUtf8Lenient(std::string_view bytes);
+
+// UTF-8 to code page 932 as the data files are written: never fails. A
+// character the code page lacks (and any byte that is not UTF-8) becomes
+// "?"; U+0080 and U+F8F0 to U+F8F3 go back to the bytes they came from.
+std::string Utf8ToCp932Lossy(std::string_view text);
+
 // The longest prefix of `text` that is at most `maxBytes` long and does not
 // end inside a multibyte UTF-8 sequence.
 std::string_view TruncateUtf8(std::string_view text, std::size_t maxBytes);

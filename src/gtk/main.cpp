@@ -10,10 +10,12 @@
 #include "app/MainFrame.h"
 #include "bridge/DorvView.h"
 #include "common/Trace.h"
+#include "gtk/GioDriveList.h"
 #include "gtk/GlibTimers.h"
 #include "gtk/GtkInputFilter.h"
 #include "gtk/GtkMainWindow.h"
 #include "gtk/GtkMessageBox.h"
+#include "gtk/PosixFileStore.h"
 #include "gtk/SoupUrlFetcher.h"
 #include "gtk/WebKitPage.h"
 
@@ -49,9 +51,11 @@ int RunCourse() {
     dorv::WebKitPage page;
     dorv::GlibTimers timers;
     dorv::SoupUrlFetcher fetcher;
+    dorv::PosixFileStore files;
+    dorv::GioDriveList drives(app.m_configuredDrives);
     dorv::GtkMainWindow window(page.Widget());
     dorv::CMainFrame frame(window);
-    dorv::CDORVView view(app, frame, {page, timers, messages, &fetcher});
+    dorv::CDORVView view(app, frame, {page, timers, messages, files, drives, &fetcher});
     timers.SetHandler([&](unsigned id) { view.OnTimer(id); });
     page.SetListener(&view);
     view.OnInitialUpdate();

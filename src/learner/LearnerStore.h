@@ -1,19 +1,74 @@
-// Where the learners' data of this course is kept. The course folder name
-// comes from the course configuration at page start-up.
+// Where the learners' data of this course is kept: the course data folder
+// "<base>/PLENA/<course folder name>/" on the chosen drive, and the current
+// learner's history file, which this record also keeps valid and appends to.
 #pragma once
 
 #include <string>
 
 namespace dorv {
 
+class IDriveList;
+class IFileStore;
+class IMessageBox;
+
 class CLearnerStore {
 public:
+    static constexpr const char* kHistoryFileName = "HISTORY.DAT";
+    // The first line of every history file, 85 bytes.
+    static constexpr const char kHistoryHeader[] =
+        "CD,lecture,unit,step,part,section,start date,start time,end date,end time,total time\n";
+    static constexpr size_t kHistoryHeaderSize = sizeof(kHistoryHeader) - 1;
+
+    CLearnerStore(IFileStore& files, IDriveList& drives, IMessageBox& messages);
+    CLearnerStore(const CLearnerStore&) = delete;
+    CLearnerStore& operator=(const CLearnerStore&) = delete;
+
     // Stores the name; the course data folder is not recomputed.
     void SetCourseFolderName(const std::string& name) { m_strCourseFolderName = name; }
     const std::string& GetCourseFolderName() const { return m_strCourseFolderName; }
 
+    // Stores the drive ("F:") and recomputes the course data folder.
+    void SetDrive(const std::string& drive);
+    const std::string& GetDrive() const { return m_strDrive; }
+    // True when a course data folder was set; its folders are created when
+    // missing, one level at a time.
+    bool UpdateCourseDataFolder();
+    const std::string& GetCourseDataFolder() const { return m_strCourseDataFolder; }
+
+    // The history file becomes <course data folder><name>/HISTORY.DAT; no
+    // file is touched. ClearHistoryLearner leaves no history file at all.
+    void SetHistoryLearner(const std::string& name);
+    void ClearHistoryLearner() { m_strHistoryFilePath.clear(); }
+    const std::string& GetHistoryFilePath() const { return m_strHistoryFilePath; }
+
+    // Makes sure that a valid history file exists: one that starts with the
+    // header. An invalid one is set aside as HISTORY.DAT-<seconds>.
+    bool PrepareHistoryFile();
+    // Appends the record's bytes (code page 932) to a valid history file.
+    bool AppendHistoryRecord(const std::string& record);
+
+    // The clock of the set-aside names, seconds since 1970 (tests set it).
+    void SetClock(long long (*now)()) { m_now = now; }
+
 private:
+    bool WriteNewHistoryFile();
+
+    IFileStore& m_files;
+    IDriveList& m_drives;
+    IMessageBox& m_messages;
+    long long (*m_now)();
     std::string m_strCourseFolderName;
+    std::string m_strDrive;
+    std::string m_strCourseDataFolder;
+    std::string m_strHistoryFilePath;
 };
+
+// A name that can be one folder inside another: not empty, not "." or "..",
+// no "/" or "\", no control character. Anything else would reach outside.
+bool IsSafeFolderName(const std::string& name);
+
+// The name of an invalid history file set aside at `seconds` (the low 32
+// bits, as a signed number).
+std::string SetAsideName(const std::string& historyPath, long long seconds);
 
 }  // namespace dorv

@@ -70,9 +70,11 @@ protected:
     test::FakeMessageBox box;
     test::FakeFrameWindow frameWindow;
     test::FakeTimers timers;
+    test::NoFiles files;
+    test::FakeDriveList drives;
     CDORVApp app{box};
     CMainFrame frame{frameWindow};
-    CDORVView view{app, frame, {page, timers, box, nullptr}};
+    CDORVView view{app, frame, {page, timers, box, files, drives, nullptr}};
 };
 
 using Args = std::vector<std::string>;

@@ -153,7 +153,10 @@ TEST(FileErrors, EachCauseHasItsText) {
     EXPECT_EQ(FileErrorText(EMFILE, "/p"), "/p could not be opened because there are too many open files.");
     EXPECT_EQ(FileErrorText(ENFILE, "/p"), "/p could not be opened because there are too many open files.");
     EXPECT_EQ(FileErrorText(EPERM, "/p"), "Access to /p was denied.");
-    EXPECT_EQ(FileErrorText(EIO, "/p"), "An unknown error occurred while accessing /p.");
+    EXPECT_EQ(FileErrorText(EIO, "/p"), "A hardware I/O error was reported while accessing /p.");
+    EXPECT_EQ(FileErrorText(ENOSPC, "/p"), "Disk full while accessing /p.");
+    EXPECT_EQ(FileErrorText(EWOULDBLOCK, "/p"), "A sharing violation occurred while accessing /p.");
+    EXPECT_EQ(FileErrorText(EBADF, "/p"), "An unknown error occurred while accessing /p.");
     // A path holding "%1" itself is not expanded a second time.
     EXPECT_EQ(FileErrorText(ENOENT, "/a%1.html"), "/a%1.html was not found.");
 }

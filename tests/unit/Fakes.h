@@ -3,6 +3,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <memory>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -16,6 +19,8 @@
 #include "bridge/Page.h"
 #include "common/MessageBox.h"
 #include "common/Timers.h"
+#include "learner/DriveList.h"
+#include "learner/FileStore.h"
 
 namespace dorv::test {
 
@@ -105,6 +110,47 @@ public:
     }
     std::map<unsigned, unsigned> running;
     std::vector<std::function<void()>> posted;
+};
+
+// A file system with nothing in it, where nothing can be made.
+class NoFiles : public IFileStore {
+public:
+    Kind GetKind(const std::string&) const override { return Kind::None; }
+    bool CreateFolder(const std::string&) override { return false; }
+    std::unique_ptr<IOpenFile> Open(const std::string&, OpenMode, int& err) override {
+        err = ENOENT;
+        return nullptr;
+    }
+    bool WriteAtomically(const std::string&, const std::string&, int& err) override { return (err = EACCES), false; }
+    bool Rename(const std::string&, const std::string&, int& err) override { return (err = ENOENT), false; }
+    bool DeleteFile(const std::string&, int& err) override { return (err = ENOENT), false; }
+    bool RemoveFolder(const std::string&, int& err) override { return (err = ENOENT), false; }
+};
+
+// Drive letters given by the test.
+class FakeDriveList : public IDriveList {
+public:
+    std::vector<DrivePlace> BuildList() override {
+        ++builds;
+        return places;
+    }
+    DrivePlace Find(char letter) override {
+        for (const DrivePlace& place : places) {
+            if (place.letter == letter) return place;
+        }
+        return {};
+    }
+    bool GetDocumentsFolder(std::string& folder) override {
+        if (documents.empty()) return false;
+        folder = documents;
+        return true;
+    }
+    std::string TypeName(DriveType type) const override {
+        return type == DriveType::Removable ? "Removable Disk" : type == DriveType::Fixed ? "Local Disk" : "Network Drive";
+    }
+    std::vector<DrivePlace> places;
+    std::string documents;
+    int builds = 0;
 };
 
 // A fresh folder that is the working directory while the object lives.

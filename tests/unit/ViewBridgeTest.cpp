@@ -90,7 +90,7 @@ TEST_F(ViewBridgeTest, StartUpHandsTheSettingsToThePage) {
         test::FakeTimers freshTimers;
         app.m_strDebug = c.debug;
         app.m_strMute = c.mute;
-        CDORVView started(app, frame, {fresh, freshTimers, box, nullptr});
+        CDORVView started(app, frame, {fresh, freshTimers, box, files, drives, nullptr});
         started.OnDocumentComplete();
         EXPECT_EQ(fresh.calls, c.calls) << "debug=" << c.debug << " mute=" << c.mute;
     }

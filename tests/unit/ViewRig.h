@@ -13,9 +13,11 @@ struct ViewRig {
     FakeFrameWindow window;
     FakePage page;
     FakeTimers timers;
+    NoFiles files;
+    FakeDriveList drives;
     CDORVApp app{box};
     CMainFrame frame{window};
-    CDORVView view{app, frame, {page, timers, box, nullptr}};
+    CDORVView view{app, frame, {page, timers, box, files, drives, nullptr}};
 };
 
 }  // namespace dorv::test

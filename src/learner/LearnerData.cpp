@@ -1,0 +1,144 @@
+// The data files and the history records.
+#include "learner/LearnerData.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/MessageBox.h"
+#include "common/TextEncoding.h"
+#include "common/Trace.h"
+#include "learner/FileStore.h"
+#include "learner/LearnerStore.h"
+#include "learner/ScriptHost.h"
+
+namespace dorv {
+namespace {
+
+// The page's text as it is stored: up to its first NUL, in code page 932.
+std::string ToFileBytes(const std::string& text) { return Utf8ToCp932Lossy(text.substr(0, text.find('\0'))); }
+
+// A file's bytes as the page gets them: decoded, up to the first NUL.
+std::string FromFileBytes(const std::string& bytes) {
+    std::string text = Cp932ToUtf8Lenient(bytes);
+    return text.substr(0, text.find('\0'));
+}
+
+// Errors of opening (and holding) a file, which a save reports to no one;
+// anything else went wrong while writing and is shown.
+bool IsOpenFailure(int err) {
+    switch (err) {
+        case ENOENT:
+        case ENOTDIR:
+        case EISDIR:
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case ENAMETOOLONG:
+        case ELOOP:
+        case EMFILE:
+        case ENFILE:
+        case EWOULDBLOCK:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The leading decimal integer: white space and one sign first, digits up to
+// the first other character, 0 without digits; clamped to the int range.
+int LeadingInteger(const std::string& text) {
+    long long value = std::strtoll(text.c_str(), nullptr, 10);
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+CLearnerData::CLearnerData(Services services, CLearnerStore& store, std::string& learnerFolder)
+    : m_services(services), m_store(store), m_strLearnerFolder(learnerFolder) {}
+
+bool CLearnerData::LoadFileToPage(const std::string& path, const std::string& function) {
+    int err = 0;
+    std::string bytes;
+    bool read = ReadWholeFile(m_services.files, path, bytes, err);
+    if (read && !bytes.empty()) {
+        // Quoted whole, so that commas and quotes in the content stay in
+        // the one argument.
+        m_services.page.CallScript(function, "'" + FromFileBytes(bytes) + "'");
+        return true;
+    }
+    // A file that is missing, held by another copy of the program or empty
+    // gives the page no argument; a failed read is shown first.
+    if (!read && !IsOpenFailure(err)) ShowFileError(m_services.messages, err, path);
+    if (!read) Trace("%s not loaded: %s", path.c_str(), std::strerror(err));
+    m_services.page.CallScript(function, "");
+    return false;
+}
+
+bool CLearnerData::SavePageDataToFile(const std::string& function, const std::string& path, int receiveBufferSize) {
+    std::string text;
+    if (!m_services.page.CallScriptForText(function, receiveBufferSize, text)) return false;
+    int err = 0;
+    if (m_services.files.WriteAtomically(path, ToFileBytes(text), err)) return true;
+    Trace("%s not saved: %s", path.c_str(), std::strerror(err));
+    if (!IsOpenFailure(err)) ShowFileError(m_services.messages, err, path);
+    return false;
+}
+
+bool CLearnerData::LoadPosition() {
+    if (m_strLearnerFolder.empty()) return false;
+    return LoadFileToPage(m_strLearnerFolder + kPositionFile, "SetPosData");
+}
+
+bool CLearnerData::LoadScores() {
+    if (m_strLearnerFolder.empty()) return false;
+    return LoadFileToPage(m_strLearnerFolder + kScoreFile, "SetScoreData");
+}
+
+bool CLearnerData::SavePosition() {
+    if (m_strLearnerFolder.empty()) return false;
+    return SavePageDataToFile("GetPosData", m_strLearnerFolder + kPositionFile, kDataBufferSize);
+}
+
+bool CLearnerData::SaveScores() {
+    if (m_strLearnerFolder.empty()) return false;
+    return SavePageDataToFile("GetScoreData", m_strLearnerFolder + kScoreFile, kDataBufferSize);
+}
+
+// PREF.PRF is replaced in one step, so it is never missing or half written
+// while a save runs. A safety copy left by an interrupted save of an older
+// installation is deleted by a successful save, and put back by a failed
+// one when PREF.PRF is missing.
+bool CLearnerData::SavePreferences() {
+    const std::string& folder = m_store.GetCourseDataFolder();
+    if (folder.empty()) return false;
+    std::string sizeText;
+    if (!m_services.page.CallScriptForText("GetPrefSize", kSmallBufferSize, sizeText)) return false;
+    const std::string path = folder + kPrefFile;
+    const std::string copy = path + kPrefSafetyCopySuffix;
+    IFileStore& files = m_services.files;
+    int err = 0;
+    if (SavePageDataToFile("GetPrefData", path, LeadingInteger(sizeText))) {
+        if (files.GetKind(copy) == IFileStore::Kind::File && !files.DeleteFile(copy, err)) {
+            ShowFileError(m_services.messages, err, copy);
+        }
+        return true;
+    }
+    if (files.GetKind(copy) == IFileStore::Kind::File && files.GetKind(path) == IFileStore::Kind::None &&
+        !files.Rename(copy, path, err)) {
+        ShowFileError(m_services.messages, err, copy);
+    }
+    return false;
+}
+
+bool CLearnerData::SaveHistoryRecord() {
+    std::string record;
+    if (!m_services.page.CallScriptForText("GetLogData", kSmallBufferSize, record) || record.empty()) return false;
+    m_store.AppendHistoryRecord(ToFileBytes(record));
+    return true;
+}
+
+}  // namespace dorv

@@ -1,0 +1,66 @@
+// The learner's data between the page and the disk: the data files
+// PREF.PRF, TASK.DAT and SCORE.DAT, the history records, and the drive and
+// learner commands of the page. The page's texts are stored unchanged, in
+// code page 932, as existing installations wrote them.
+#pragma once
+
+#include <string>
+
+namespace dorv {
+
+class CLearnerStore;
+class IDriveList;
+class IFileStore;
+class IMessageBox;
+class IScriptHost;
+
+class CLearnerData {
+public:
+    static constexpr const char* kPrefFile = "PREF.PRF";
+    static constexpr const char* kPrefSafetyCopySuffix = ".bak";
+    static constexpr const char* kPositionFile = "TASK.DAT";
+    static constexpr const char* kScoreFile = "SCORE.DAT";
+    static constexpr int kDataBufferSize = 128;
+    static constexpr int kSmallBufferSize = 32;
+
+    struct Services {
+        IScriptHost& page;
+        IFileStore& files;
+        IDriveList& drives;
+        IMessageBox& messages;
+    };
+
+    // `learnerFolder` is the view's selected learner folder ("" or a path
+    // ending in "/"), which the learner commands set.
+    CLearnerData(Services services, CLearnerStore& store, std::string& learnerFolder);
+    CLearnerData(const CLearnerData&) = delete;
+    CLearnerData& operator=(const CLearnerData&) = delete;
+
+    // Data files.
+    bool LoadFileToPage(const std::string& path, const std::string& function);
+    bool SavePageDataToFile(const std::string& function, const std::string& path, int receiveBufferSize);
+    bool LoadPosition();
+    bool LoadScores();
+    bool SavePosition();
+    bool SaveScores();
+    bool SavePreferences();
+
+    // One record from the page's GetLogData, appended to the history file;
+    // true when the page gave one.
+    bool SaveHistoryRecord();
+
+    // Drive and learner commands.
+    bool ListDrives();
+    void SelectDrive(const std::string& letter);
+    void SelectLearner(const std::string& name);
+    void CreateLearnerFolder(const std::string& name);
+    void RenameLearner();
+    void DeleteLearnerFolder();
+
+private:
+    Services m_services;
+    CLearnerStore& m_store;
+    std::string& m_strLearnerFolder;
+};
+
+}  // namespace dorv
