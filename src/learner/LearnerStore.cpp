@@ -66,7 +66,8 @@ bool CLearnerStore::UpdateCourseDataFolder() {
               m_strCourseFolderName.c_str());
         return false;
     }
-    char letter = m_strDrive.empty() ? 0 : m_strDrive[0];
+    // One letter and a colon, in either case.
+    char letter = m_strDrive.size() == 2 && m_strDrive[1] == ':' ? m_strDrive[0] : 0;
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
     DrivePlace place = letter >= 'A' && letter <= 'Z' ? m_drives.Find(letter) : DrivePlace{};
     std::string folder;

@@ -1,0 +1,339 @@
+// The learner data against real files in a scratch folder, with a page
+// whose functions the tests give.
+#include "learner/LearnerData.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+
+#include <fcntl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "Fakes.h"
+#include "gtk/PosixFileStore.h"
+#include "learner/LearnerStore.h"
+#include "learner/ScriptHost.h"
+
+namespace dorv {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Page calls as the view makes them: the argument string arrives whole.
+class ScriptPage : public IScriptHost {
+public:
+    bool CallScript(const std::string& function, const std::string& argumentString) override {
+        calls.push_back(function + "(" + argumentString + ")");
+        return true;
+    }
+    bool CallScriptForText(const std::string& function, int size, std::string& result) override {
+        calls.push_back(function + "[" + std::to_string(size) + "]");
+        auto it = answers.find(function);
+        if (size < 0 || it == answers.end()) return false;
+        result = it->second;
+        return true;
+    }
+    std::map<std::string, std::string> answers;
+    std::vector<std::string> calls;
+};
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+const std::string kHeader(CLearnerStore::kHistoryHeader, CLearnerStore::kHistoryHeaderSize);
+
+class LearnerDataTest : public ::testing::Test {
+protected:
+    LearnerDataTest() {
+        fs::create_directories(Root() / "home/Documents");
+        fs::create_directories(Root() / "stick");
+        drives.places = {{'C', DriveType::Fixed, Root() / "home", true, true},
+                         {'F', DriveType::Removable, Root() / "stick", true, false}};
+        drives.documents = Root() / "home/Documents";
+        store.SetCourseFolderName("ENG");
+    }
+    fs::path Root() const { return folder.Path(); }
+    fs::path Stick() const { return Root() / "stick/PLENA/ENG"; }
+    // Drive F, learner `name` created and selected.
+    void SelectOnStick(const std::string& name) {
+        data.SelectDrive("F");
+        page.answers["GetPrefSize"] = "3";
+        page.answers["GetPrefData"] = "p,1";
+        data.CreateLearnerFolder(name);
+        data.SelectLearner(name);
+        page.calls.clear();
+    }
+
+    test::ScratchFolder folder;
+    PosixFileStore files;
+    test::FakeDriveList drives;
+    test::FakeMessageBox box;
+    ScriptPage page;
+    CLearnerStore store{files, drives, box};
+    std::string learnerFolder;
+    CLearnerData data{{page, files, drives, box}, store, learnerFolder};
+};
+
+TEST_F(LearnerDataTest, CourseDataFolderFollowsTheDrive) {
+    data.SelectDrive("C");
+    EXPECT_EQ(store.GetCourseDataFolder(), (Root() / "home/Documents/PLENA/ENG/").string());
+    EXPECT_TRUE(fs::is_directory(Root() / "home/Documents/PLENA/ENG"));
+    data.SelectDrive("f");
+    EXPECT_EQ(store.GetCourseDataFolder(), Stick().string() + "/");
+    // No documents folder: the drive's own root.
+    drives.documents.clear();
+    data.SelectDrive("C");
+    EXPECT_EQ(store.GetCourseDataFolder(), (Root() / "home/PLENA/ENG/").string());
+    for (const char* letter : {"X", "", "FF"}) {
+        data.SelectDrive(letter);
+        EXPECT_EQ(store.GetCourseDataFolder(), "") << letter;
+    }
+    // A course folder name that is no plain name gives no folder at all.
+    for (const std::string& title : std::vector<std::string>{"", "..", "a/b", "a\\b", "a\x01"}) {
+        store.SetCourseFolderName(title);
+        data.SelectDrive("F");
+        EXPECT_EQ(store.GetCourseDataFolder(), "") << title;
+    }
+    EXPECT_EQ(page.calls, (std::vector<std::string>{"UpdateUsers()", "UpdateUsers()", "UpdateUsers()"}));
+}
+
+TEST_F(LearnerDataTest, PageTextIsStoredInCodePage932ByteForByte) {
+    SelectOnStick("taro");
+    const std::string text = "日本語, 'q' \"d\"\r\nA①～";
+    page.answers["GetPosData"] = text;
+    page.answers["GetScoreData"] = std::string("s1\0tail", 7);
+    EXPECT_TRUE(data.SavePosition());
+    EXPECT_TRUE(data.SaveScores());
+    EXPECT_EQ(ReadBytes(Stick() / "taro/TASK.DAT"), "\x93\xfa\x96{\x8c\xea, 'q' \"d\"\r\nA\x87\x40\x81\x60");
+    EXPECT_EQ(ReadBytes(Stick() / "taro/SCORE.DAT"), "s1");  // up to the first NUL
+    page.answers["GetPosData"] = "é€😀";
+    EXPECT_TRUE(data.SavePosition());
+    EXPECT_EQ(ReadBytes(Stick() / "taro/TASK.DAT"), "???");  // no form in code page 932: "?"
+    page.answers["GetPosData"] = "";
+    EXPECT_TRUE(data.SavePosition());
+    EXPECT_EQ(ReadBytes(Stick() / "taro/TASK.DAT"), "");
+
+    // Loading: written by an existing installation, with bytes that code
+    // page 932 leaves undefined; an empty file gives no argument.
+    std::ofstream(Stick() / "taro/SCORE.DAT", std::ios::binary) << "\x93\xfa,\x80\xa0\xfd\xfe\xff\x85\x40'x'\0z";
+    EXPECT_FALSE(data.LoadPosition());
+    EXPECT_TRUE(data.LoadScores());
+    EXPECT_EQ(page.calls.back(), "SetScoreData('日,\u0080\uF8F0\uF8F1\uF8F2\uF8F3\u30FB'x'')");
+    EXPECT_EQ(page.calls[page.calls.size() - 2], "SetPosData()");
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(LearnerDataTest, NothingWithoutALearnerOrWhenThePageFails) {
+    data.SelectDrive("F");
+    page.calls.clear();
+    EXPECT_FALSE(data.LoadPosition());
+    EXPECT_FALSE(data.SaveScores());
+    EXPECT_TRUE(page.calls.empty());
+    SelectOnStick("a");
+    std::ofstream(Stick() / "a/TASK.DAT") << "old";
+    EXPECT_FALSE(data.SavePosition());  // no GetPosData
+    EXPECT_EQ(ReadBytes(Stick() / "a/TASK.DAT"), "old");
+}
+
+TEST_F(LearnerDataTest, AFileHeldByAnotherCopyIsOneThatCannotBeOpened) {
+    SelectOnStick("a");
+    std::ofstream(Stick() / "a/TASK.DAT") << "old";
+    int fd = open((Stick() / "a/TASK.DAT").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    EXPECT_FALSE(data.LoadPosition());
+    EXPECT_EQ(page.calls.back(), "SetPosData()");
+    page.answers["GetPosData"] = "new";
+    EXPECT_FALSE(data.SavePosition());
+    close(fd);
+    EXPECT_EQ(ReadBytes(Stick() / "a/TASK.DAT"), "old");
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_TRUE(data.SavePosition());
+    EXPECT_EQ(ReadBytes(Stick() / "a/TASK.DAT"), "new");
+}
+
+TEST_F(LearnerDataTest, PreferencesAndTheirSafetyCopy) {
+    data.SelectDrive("F");
+    const fs::path pref = Stick() / "PREF.PRF", copy = Stick() / "PREF.PRF.bak";
+    page.answers["GetPrefData"] = "list";
+    page.answers["GetPrefSize"] = "abc";  // size 0: the save goes on
+    std::ofstream(copy) << "leftover";
+    EXPECT_TRUE(data.SavePreferences());
+    EXPECT_EQ(ReadBytes(pref), "list");
+    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_EQ(page.calls.back(), "GetPrefData[0]");
+
+    // A failed save: the old file stays; a safety copy without PREF.PRF
+    // (an interrupted save of an older installation) is put back.
+    page.answers["GetPrefSize"] = "-1";
+    EXPECT_FALSE(data.SavePreferences());
+    EXPECT_EQ(ReadBytes(pref), "list");
+    fs::rename(pref, copy);
+    EXPECT_FALSE(data.SavePreferences());
+    EXPECT_EQ(ReadBytes(pref), "list");
+    EXPECT_FALSE(fs::exists(copy));
+
+    // "Drive:" finding only the safety copy loads it.
+    fs::rename(pref, copy);
+    page.calls.clear();
+    data.SelectDrive("F");
+    EXPECT_EQ(page.calls, std::vector<std::string>{"UpdateUsers('list')"});
+}
+
+TEST_F(LearnerDataTest, HistoryFileGetsItsHeaderAndRecordsBackToBack) {
+    SelectOnStick("taro");
+    page.answers["GetLogData"] = "";
+    EXPECT_FALSE(data.SaveHistoryRecord());
+    EXPECT_FALSE(fs::exists(Stick() / "taro/HISTORY.DAT"));
+    page.answers["GetLogData"] = "DEMO,1,日本";
+    EXPECT_TRUE(data.SaveHistoryRecord());
+    page.answers["GetLogData"] = "x\n";
+    EXPECT_TRUE(data.SaveHistoryRecord());
+    EXPECT_EQ(kHeader.size(), 85u);
+    EXPECT_EQ(ReadBytes(Stick() / "taro/HISTORY.DAT"), kHeader + "DEMO,1,\x93\xfa\x96{x\n");
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(LearnerDataTest, InvalidHistoryFilesAreSetAside) {
+    SelectOnStick("taro");
+    const fs::path history = Stick() / "taro/HISTORY.DAT";
+    page.answers["GetLogData"] = "r";
+    static long long now = 0;
+    store.SetClock([] { return now; });
+    struct Case {
+        std::string content;
+        long long seconds;
+        std::string setAside;
+    };
+    std::string crlf = kHeader;
+    crlf.insert(crlf.size() - 1, "\r");
+    for (const Case& c : std::vector<Case>{
+             {kHeader.substr(0, 84), 1262304000, "HISTORY.DAT-1262304000"},
+             {crlf, 2147483648LL + 5, "HISTORY.DAT--2147483643"},
+             {"cd" + kHeader.substr(2), 4294967296LL + 7, "HISTORY.DAT-7"},
+         }) {
+        std::ofstream(history, std::ios::binary) << c.content;
+        now = c.seconds;
+        box.shown.clear();
+        EXPECT_TRUE(data.SaveHistoryRecord());
+        EXPECT_EQ(box.shown, std::vector<std::string>{"Error: ログファイルの内容が不正です。\n\n新規に学習履歴を作ります。"});
+        EXPECT_EQ(ReadBytes(Stick() / "taro" / c.setAside), c.content);
+        EXPECT_EQ(ReadBytes(history), kHeader + "r");
+    }
+    // Set aside twice in one second: the second rename fails, the record is
+    // dropped and the invalid file stays.
+    std::ofstream(history, std::ios::binary) << "bad";
+    box.shown.clear();
+    EXPECT_TRUE(data.SaveHistoryRecord());
+    ASSERT_EQ(box.shown.size(), 2u);
+    EXPECT_EQ(box.shown[1], "Access to " + history.string() + " was denied.");
+    EXPECT_EQ(ReadBytes(history), "bad");
+
+    // An empty file gets its header silently.
+    std::ofstream(history, std::ios::binary).close();
+    box.shown.clear();
+    EXPECT_TRUE(data.SaveHistoryRecord());
+    EXPECT_EQ(ReadBytes(history), kHeader + "r");
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(LearnerDataTest, HistoryWithoutALearnerOrItsFolder) {
+    page.answers["GetLogData"] = "r";
+    EXPECT_TRUE(data.SaveHistoryRecord());  // before "User:": dropped, nothing shown
+    EXPECT_TRUE(box.shown.empty());
+    data.SelectDrive("F");
+    data.SelectLearner("nobody");
+    EXPECT_TRUE(data.SaveHistoryRecord());
+    EXPECT_EQ(box.shown, (std::vector<std::string>{"Error: No such file or directory\nログファイルを開けませんでした。",
+                                                   "学習履歴は保存されません。"}));
+}
+
+TEST_F(LearnerDataTest, LearnerNamesThatReachElsewhereAreRefused) {
+    SelectOnStick("taro");
+    page.answers["GetPrefSize"] = "1";
+    page.answers["GetPrefData"] = "p";
+    for (const std::string& name : std::vector<std::string>{"..", ".", "../x", "a/b", "a\\b", "a\nb", "\x7f"}) {
+        page.calls.clear();
+        learnerFolder = "kept";
+        data.SelectLearner(name);
+        EXPECT_EQ(learnerFolder, "") << name;
+        EXPECT_EQ(store.GetHistoryFilePath(), "") << name;
+        data.CreateLearnerFolder(name);
+        EXPECT_TRUE(page.calls.empty()) << name;
+        data.DeleteLearnerFolder();  // nothing selected: only the preferences
+        EXPECT_EQ(page.calls, (std::vector<std::string>{"GetPrefSize[32]", "GetPrefData[1]"})) << name;
+    }
+    EXPECT_TRUE(fs::exists(Stick() / "taro"));
+    // The empty name means the course data folder itself.
+    data.SelectLearner("");
+    EXPECT_EQ(learnerFolder, Stick().string() + "//");
+    page.calls.clear();
+    data.CreateLearnerFolder("");
+    EXPECT_EQ(page.calls.front(), "GetPrefSize[32]");
+}
+
+TEST_F(LearnerDataTest, DeleteRemovesTheSelectedLearnersFiles) {
+    SelectOnStick("taro");
+    for (const char* file : {"HISTORY.DAT", "TASK.DAT", "SCORE.DAT"}) std::ofstream(Stick() / "taro" / file) << "x";
+    data.DeleteLearnerFolder();
+    EXPECT_FALSE(fs::exists(Stick() / "taro"));
+    EXPECT_EQ(learnerFolder, Stick().string() + "/taro/");  // still selected
+    SelectOnStick("hana");
+    std::ofstream(Stick() / "hana/HISTORY.DAT-5") << "x";
+    std::ofstream(Stick() / "hana/TASK.DAT") << "x";
+    data.DeleteLearnerFolder();
+    EXPECT_FALSE(fs::exists(Stick() / "hana/TASK.DAT"));
+    EXPECT_TRUE(fs::exists(Stick() / "hana/HISTORY.DAT-5"));  // the folder stays with it
+}
+
+TEST_F(LearnerDataTest, DriveListNamesWritableRemovableNetworkAndTheUsersOwnPlace) {
+    drives.places = {{'C', DriveType::Fixed, "/c", true, true},      {'D', DriveType::Fixed, "/d", true, false},
+                     {'E', DriveType::Removable, "/e", false, false}, {'F', DriveType::Removable, "/f", true, false},
+                     {'G', DriveType::Remote, "/g", true, false},     {'H', DriveType::None, "", true, false}};
+    EXPECT_TRUE(data.ListDrives());
+    EXPECT_EQ(page.calls.back(), "UpdateDrives(C: (Local Disk)\nF: (Removable Disk)\nG: (Network Drive)\n)");
+    drives.places.clear();
+    data.ListDrives();
+    EXPECT_EQ(page.calls.back(), "UpdateDrives()");
+}
+
+// A child saves through the real code without pause and is killed at random
+// moments: every file holds its old content or its new one, never a mix.
+TEST(AtomicWrites, SurviveBeingKilledAtAnyMoment) {
+    test::ScratchFolder folder;
+    const std::string a(60000, 'a'), b = std::string(90000, 'b') + "end";
+    const std::vector<std::string> names = {"PREF.PRF", "TASK.DAT", "SCORE.DAT"};
+    PosixFileStore files;
+    int err = 0;
+    for (const std::string& name : names) ASSERT_TRUE(files.WriteAtomically(folder.Path() / name, a, err));
+    std::mt19937 random(12345);
+    for (int kill = 0; kill < 200; ++kill) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (unsigned i = 0;; ++i) {
+                for (const std::string& name : names) files.WriteAtomically(folder.Path() / name, i % 2 ? a : b, err);
+            }
+        }
+        usleep(std::uniform_int_distribution<useconds_t>(0, 8000)(random));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        for (const std::string& name : names) {
+            std::string content = ReadBytes(folder.Path() / name);
+            ASSERT_TRUE(content == a || content == b) << name << " after kill " << kill << ": " << content.size() << " bytes";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace dorv
