@@ -26,6 +26,25 @@ function notePoll() {
          Math.round(pollTimes[pollTimes.length - 1] - pollTimes[0]));
 }
 
+// Reports a text readably: only what would break the host command line
+// (colons, line ends, the escape itself) is escaped.
+function reportText(what) {
+  queue.push('Seen-' + what.replace(/%/g, '%25').replace(/:/g, '%3A').replace(/\r/g, '%0D').replace(/\n/g, '%0A') + ':');
+}
+
+// The learner data functions: what the host hands over is reported, what it
+// asks for comes from the options.
+function reportArgs(name, args) { reportText(name + '-' + (args.length ? args.join(',') : '<none>')); }
+function UpdateDrives(...args) { reportArgs('drives', args); }
+function UpdateUsers(...args) { reportArgs('users', args); }
+function SetPosData(...args) { reportArgs('pos', args); }
+function SetScoreData(...args) { reportArgs('score', args); }
+function GetPrefSize() { return String((opts.pref || '').length); }
+function GetPrefData() { return opts.pref; }
+function GetPosData() { return opts.pos; }
+function GetScoreData() { return opts.score; }
+function GetLogData() { return (opts.logs || []).shift() || ''; }
+
 function GetState() {
   notePoll();
   // Hangs once per session, to stand for a page whose process dies mid-call.
