@@ -10,10 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 build=${1:-$root/build}
 DORV_BIN=$build/dorv
-if [ -z "${DORV_TEST_BUS:-}" ]; then
-  export DORV_TEST_BUS=1
-  exec dbus-run-session -- bash "$0" "$@"
-fi
+source "$root/tests/e2e/session-bus.sh" "$0" "$@"
 source "$root/tests/e2e/lib.sh"
 trap cleanup EXIT
 
