@@ -326,9 +326,18 @@ function renderLearners() {
   driveList.disabled = options.length === 1;
 
   const list = document.getElementById('learnerList');
-  list.replaceChildren(...state.learners.map(
-    (learner) => element('option', { value: learner.folder, title: learner.folder }, learner.name)));
+  const entries = state.learners.map(
+    (learner) => element('option', { value: learner.folder, title: learner.folder }, learner.name));
+  if (entries.length === 0) {
+    const note = !state.drive ? '（ドライブを選んでください）'
+      : state.driveReady ? '（まだいません / none yet）' : '（読み込み中… / loading）';
+    const placeholder = element('option', { value: '', class: 'note' }, note);
+    placeholder.disabled = true;
+    entries.push(placeholder);
+  }
+  list.replaceChildren(...entries);
   list.value = state.selected;
+  if (!findLearner(state.selected)) list.selectedIndex = -1;
   list.disabled = !state.driveReady;
 
   const field = document.getElementById('learnerName');

@@ -171,6 +171,9 @@ function renderLesson() {
     button.disabled = !enabled;
   };
   const steps = LESSON_STEPS.length;
+  const resume = lesson.step > 1 && !lesson.done;
+  const [ja, en] = ready && resume ? ['続きから', 'Resume'] : ready && lesson.done ? ['もう一度', 'Again'] : ['開始', 'Start'];
+  document.getElementById('lessonStart').replaceChildren(ja + ' ', element('span', { class: 'en' }, en));
 
   if (!ready) {
     progress.textContent = `${steps} ステップ · 2 ユニット / ${steps} steps in 2 units`;
@@ -197,10 +200,6 @@ function renderLesson() {
                          element('span', { class: 'en' }, `Last time: step ${lesson.step}.`)));
     }
     body.replaceChildren(...lines);
-    const resume = lesson.step > 1 && !lesson.done;
-    const start = document.getElementById('lessonStart');
-    start.replaceChildren(resume ? '続きから ' : lesson.done ? 'もう一度 ' : '開始 ',
-                          element('span', { class: 'en' }, resume ? 'Resume' : lesson.done ? 'Again' : 'Start'));
     show('lessonStart', true);
     show('lessonRestart', resume);
     show('lessonBack', false);
