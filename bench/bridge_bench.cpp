@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/DorvApp.h"
+#include "app/CloseGate.h"
 #include "app/FrameWindow.h"
 #include "app/MainFrame.h"
 #include "bridge/DorvView.h"
@@ -33,6 +34,9 @@ function Big() { if (!big) big = 'y'.repeat(10 * 1024 * 1024); return big; }
 
 struct NoBox : dorv::IMessageBox {
     void Show(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+};
+struct NeverQuit : dorv::IQuitDialog {
+    bool Confirm(const std::string&) override { return false; }
 };
 struct NoWindow : dorv::IFrameWindow {
     void SetTitle(const std::string&) override {}
@@ -131,10 +135,14 @@ int main() {
     NoWindow frameWindow;
     NoTimers timers;
     dorv::CDORVApp app(box);
-    dorv::CMainFrame frame(frameWindow);
     dorv::PosixFileStore files;
     dorv::GioDriveList drives({});
-    dorv::CDORVView view(app, frame, {page, timers, box, files, drives, nullptr});
+    NeverQuit quit;
+    struct Shell {
+        dorv::CDORVView view;
+        dorv::CMainFrame frame;
+    } shell{{app, shell.frame, {page, timers, box, files, drives, quit, nullptr}}, {frameWindow, shell.view}};
+    dorv::CDORVView& view = shell.view;
 
     const int calls = 3000;
     std::string text;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/AboutDlg.h"
 #include "app/IniFile.h"
 #include "app/Messages.h"
 #include "common/Location.h"
@@ -96,8 +97,10 @@ void CDORVApp::ShowConfigError(const std::string& first, const std::string& seco
     ShowAppMessage(m_messages, text);
 }
 
-void CDORVApp::OnAppAbout() {
-    Trace("about requested");
+void CDORVApp::OnAppAbout(const CMainFrame& frame, IAboutBox& box) {
+    CAboutDlg dialog(frame);
+    Trace("about requested: %s", dialog.GetText().c_str());
+    dialog.DoModal(box);
 }
 
 }  // namespace dorv

@@ -8,6 +8,8 @@
 
 namespace dorv {
 
+class CMainFrame;
+class IAboutBox;
 class IMessageBox;
 
 class CDORVApp {
@@ -28,8 +30,8 @@ public:
 
     void ShowConfigError(const std::string& first, const std::string& second = {});
 
-    // Handler of Help > About.
-    void OnAppAbout();
+    // Handler of Help > About: the about box with the frame's texts.
+    void OnAppAbout(const CMainFrame& frame, IAboutBox& box);
 
     std::string m_strConfig;
     std::string m_strMain;

@@ -6,14 +6,18 @@
 
 namespace dorv {
 
+class ICloseGate;
 class IFrameWindow;
 
 class CMainFrame {
 public:
-    explicit CMainFrame(IFrameWindow& window);
+    CMainFrame(IFrameWindow& window, ICloseGate& gate);
+    CMainFrame(const CMainFrame&) = delete;
+    CMainFrame& operator=(const CMainFrame&) = delete;
 
-    // Close gate: the window's close button, Alt+F4, File > Exit and Ctrl+W
-    // all arrive here.
+    // The close gate: every close request arrives here. Once the close
+    // sequence has finished the window closes; until then the request
+    // starts the close sequence.
     void OnClose();
 
     void SetCaption(const std::string& text);
@@ -28,6 +32,7 @@ public:
 
 private:
     IFrameWindow& m_window;
+    ICloseGate& m_gate;
     std::string m_strCaption = "PLENA DORV";
     std::string m_strCourseVersion;
     std::string m_strSoftwareName = "PLENA DORV";

@@ -1,6 +1,6 @@
 #include "bridge/ArgumentString.h"
 
-#include "bridge/Tokens.h"
+#include "common/Tokens.h"
 
 namespace dorv {
 

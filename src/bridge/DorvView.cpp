@@ -4,7 +4,7 @@
 #include "app/DorvApp.h"
 #include "app/MainFrame.h"
 #include "bridge/PageLocation.h"
-#include "bridge/Tokens.h"
+#include "common/Tokens.h"
 #include "common/Trace.h"
 
 namespace dorv {

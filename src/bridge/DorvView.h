@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "app/CloseGate.h"
 #include "bridge/Page.h"
 #include "bridge/PageInput.h"
 #include "learner/LearnerData.h"
@@ -23,10 +24,12 @@ class IMessageBox;
 class ITimers;
 class IUrlFetcher;
 
-class CDORVView : public IPageEvents, public IScriptHost {
+class CDORVView : public IPageEvents, public IScriptHost, public ICloseGate {
 public:
     static constexpr unsigned kPollTimer = 2000;
     static constexpr unsigned kPollPeriodMs = 229;
+    static constexpr unsigned kCloseTimer = 2001;
+    static constexpr unsigned kCloseDelayMs = 1500;
     static constexpr int kGetStateBufferSize = 128;
     static constexpr int kFullScreenBufferSize = 32;
 
@@ -36,6 +39,7 @@ public:
         IMessageBox& messages;
         IFileStore& files;
         IDriveList& drives;
+        IQuitDialog& quit;
         IUrlFetcher* fetcher;  // for a course configuration on a server; may be null
     };
 
@@ -63,8 +67,16 @@ public:
 
     // A close request from the window (close button, Alt+F4, File > Exit,
     // Ctrl+W) or from the page ("Quit:", "ForceQuit:"). It reaches the close
-    // gate once no page call waits and no poll runs, never inside one.
+    // gate once no page call waits and no poll runs, never inside one; while
+    // the quit dialog asks, further requests are not queued again.
     void PostCloseRequest();
+
+    // ICloseGate: the close sequence. Stops the poll, asks the learner
+    // (unless "ForceQuit:" came), saves the history record and the position,
+    // tells the page ("OnClose"), takes its input, and closes the window
+    // 1500 ms later.
+    bool IsClosing() const override { return m_bClosing != 0; }
+    void RequestClose() override;
 
     // True while a page call waits for its answer.
     bool IsInPageCall() const { return m_nPageCallDepth > 0; }
@@ -120,6 +132,7 @@ private:
     // A tick fell due while a page call waited: one poll is deferred for it.
     bool m_bPollHeld = false;
     bool m_bPollTimerOn = false;
+    bool m_bConfirming = false;  // the quit dialog is on screen
     std::deque<std::function<void()>> m_deferred;
     bool m_bDeferredPosted = false;
 };

@@ -3,7 +3,7 @@
 #include <iterator>
 
 #include "bridge/DorvView.h"
-#include "bridge/Tokens.h"
+#include "common/Tokens.h"
 #include "common/Trace.h"
 
 namespace dorv {

@@ -27,6 +27,14 @@ void CDORVView::StopPolling() {
 }
 
 void CDORVView::OnTimer(unsigned id) {
+    if (id == kCloseTimer) {
+        m_services.timers.KillTimer(kCloseTimer);
+        m_bClosing = 1;
+        // Deferred like any close request, so that the window never closes
+        // under a quit dialog that a repeated request opened meanwhile.
+        Defer([this] { m_frame.OnClose(); });
+        return;
+    }
     if (id != kPollTimer || !m_bPollTimerOn) return;
     if (m_nPageCallDepth > 0) {
         // Not inside a page call's wait: one poll, once nothing waits.
@@ -37,6 +45,10 @@ void CDORVView::OnTimer(unsigned id) {
 }
 
 void CDORVView::PostCloseRequest() {
+    if (m_bConfirming) {
+        Trace("close request ignored: the learner is being asked already");
+        return;
+    }
     Defer([this] { m_frame.OnClose(); });
 }
 

@@ -5,6 +5,7 @@
 #endif
 
 #include "common/Trace.h"
+#include "gtk/GtkModalDialog.h"
 
 namespace dorv {
 namespace {
@@ -161,6 +162,10 @@ gboolean GtkMainWindow::ReturnFocusToPage(gpointer self) {
 }
 
 gboolean GtkMainWindow::OnCloseRequest(GtkWindow*, gpointer self) {
+    if (IsModalDialogOpen()) {
+        Trace("close button ignored: a dialog is open");
+        return TRUE;
+    }
     auto& close = static_cast<GtkMainWindow*>(self)->m_handlers.close;
     if (close) close();
     return TRUE;  // the close gate decides

@@ -11,6 +11,7 @@
 #include "bridge/DorvView.h"
 #include "common/Trace.h"
 #include "gtk/GioDriveList.h"
+#include "gtk/GtkDialogs.h"
 #include "gtk/GlibTimers.h"
 #include "gtk/GtkInputFilter.h"
 #include "gtk/GtkMainWindow.h"
@@ -18,6 +19,8 @@
 #include "gtk/PosixFileStore.h"
 #include "gtk/SoupUrlFetcher.h"
 #include "gtk/WebKitPage.h"
+
+extern "C" void dorv_register_resource();
 
 namespace {
 
@@ -30,6 +33,25 @@ void InstallTrace() {
     if (!g_log_writer_default_would_drop(G_LOG_LEVEL_DEBUG, kLogDomain)) dorv::SetTraceSink(TraceToGLib);
 }
 
+// The view and the frame need each other: the view tells the frame the
+// course's texts and brings it close requests, and the frame's close gate
+// runs the view's close sequence. The view only keeps the frame's address
+// while both are built.
+struct Shell {
+    Shell(const dorv::CDORVApp& app, dorv::GtkMainWindow& window, dorv::CDORVView::Services services)
+        : view(app, frame, services), frame(window, view) {}
+    dorv::CDORVView view;
+    dorv::CMainFrame frame;
+};
+
+// The application icon, built into the program, joins the icon theme.
+void InstallIcon() {
+    dorv_register_resource();
+    gtk_icon_theme_add_resource_path(gtk_icon_theme_get_for_display(gdk_display_get_default()),
+                                     "/org/dorv/Dorv/icons");
+    gtk_window_set_default_icon_name("dorv");
+}
+
 int RunCourse() {
     InstallTrace();
     dorv::Trace("DORV starting");
@@ -39,6 +61,7 @@ int RunCourse() {
         return 1;
     }
 
+    InstallIcon();
     dorv::GtkMessageBox messages;
     dorv::CDORVApp app(messages);
     if (!app.InitInstance()) {
@@ -54,8 +77,10 @@ int RunCourse() {
     dorv::PosixFileStore files;
     dorv::GioDriveList drives(app.m_configuredDrives);
     dorv::GtkMainWindow window(page.Widget());
-    dorv::CMainFrame frame(window);
-    dorv::CDORVView view(app, frame, {page, timers, messages, files, drives, &fetcher});
+    dorv::GtkQuitDialog quit(window.Window());
+    dorv::GtkAboutBox about(window.Window());
+    Shell shell(app, window, {page, timers, messages, files, drives, quit, &fetcher});
+    dorv::CDORVView& view = shell.view;
     timers.SetHandler([&](unsigned id) { view.OnTimer(id); });
     page.SetListener(&view);
     view.OnInitialUpdate();
@@ -63,7 +88,7 @@ int RunCourse() {
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     window.Connect({
         .close = [&] { view.PostCloseRequest(); },
-        .about = [&] { app.OnAppAbout(); },
+        .about = [&] { app.OnAppAbout(shell.frame, about); },
         .destroyed = [&] { g_main_loop_quit(loop); },
     });
     dorv::GtkInputFilter filter(

@@ -14,14 +14,13 @@ case_commands_in_order_and_quit_without_colon() {
   make_probe_course "$work/c" "" \
     '{answers: ["", "OnLoad:\nSeen-a:\nDisableMouse:\nEnableMouse:", "Seen-b:\nQuit\nSeen-c:"]}'
   start_probe "$work/c"
-  wait_exit 20
-  expect_eq "$exit_status" 0 "exit status after Quit"
+  confirm_quit_and_wait_exit " Probe" "$probe_window"
   local order
   order=$(commands_done | grep -v -e '^Seen-loaded' -e '^Seen-size' | tr '\n' ' ')
   expect_eq "$order" "OnLoad: Seen-a: DisableMouse: EnableMouse: Seen-b: Quit: Seen-c: " "order of host commands"
   # The close request reaches the frame only after the whole answer.
   local last
-  last=$(grep -e 'host command' -e 'close requested' "$work/out" | grep -v -e 'Seen-loaded' -e 'Seen-size' | tail -n 2 | sed 's/.*: //')
+  last=$(grep -e 'host command' -e 'close requested' "$work/out" | grep -v -e 'Seen-loaded' -e 'Seen-size' | sed 's/.*: //' | sed -n '/close requested/{x;p;x;p;q};h')
   expect_eq "$(echo $last)" "unknown close requested" "the close after the answer's last line"
   grep -q -F "set content of #isApp: done" "$work/out" || fail "OnLoad did not mark the page"
   no_window

@@ -133,6 +133,28 @@ answer_box_and_wait_exit() {
   wait_exit 10
 }
 
+# The quit dialog: a second window titled $1 beside the main window $2.
+# Prints its id, waiting up to 20 s.
+quit_dialog() {
+  local title=$1 main=$2 deadline=$((SECONDS + 20)) id
+  while [ $SECONDS -lt $deadline ]; do
+    for id in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null || true); do
+      [ "$id" != "$main" ] && { echo "$id"; return 0; }
+    done
+    running || fail "the program ended before its quit dialog appeared"
+    sleep 0.1
+  done
+  fail "no quit dialog titled '$title'"
+}
+
+# Answers the quit dialog over main window $2 (titled $1) with Return and
+# waits for the program to end with status 0.
+confirm_quit_and_wait_exit() {
+  press "$(quit_dialog "$1" "$2")" Return
+  wait_exit 20
+  expect_eq "$exit_status" 0 "exit status"
+}
+
 # Waits up to $2 s for the program's trace to hold the text $1. GLib's
 # default log writer sends debug messages to standard output.
 wait_trace() {

@@ -67,8 +67,7 @@ case_page_dialogs_never_block_input() {
   sleep 1
   running || fail "the window closed under a waiting page call"
   press "$win" Return
-  wait_exit 20
-  expect_eq "$exit_status" 0 "exit status"
+  confirm_quit_and_wait_exit " Probe" "$win"
   wait_count alert-answered 6
   no_window
 }

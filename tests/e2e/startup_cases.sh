@@ -45,8 +45,7 @@ case_demo_course_opens() {
   grep -q -F "course configuration: $DORV_SOURCE/courses/demo/course.xml" "$work/out" || fail "no trace of the configuration"
 
   press "$win" ctrl+w
-  wait_exit 20
-  expect_eq "$exit_status" 0 "exit status after Ctrl+W"
+  confirm_quit_and_wait_exit " DORV デモコース" "$win"
   no_window
 }
 
@@ -61,8 +60,7 @@ case_menu_exit_and_quiet_by_default() {
   press "$win" alt+f
   sleep 0.5
   press "$win" x
-  wait_exit 20
-  expect_eq "$exit_status" 0 "exit status after File > Exit"
+  confirm_quit_and_wait_exit " DORV デモコース" "$win"
   no_window
   [ ! -s "$work/err" ] && [ ! -s "$work/out" ] || fail "the program wrote output without being asked to trace"
 }
@@ -78,11 +76,11 @@ case_close_button_and_about() {
   press "$win" alt+h
   sleep 0.5
   press "$win" a
-  wait_trace "about requested" 10
+  wait_trace "about requested: PLENA DORV  Ver 3.01" 10
+  press "$(wait_window "About This Program" 10)" Return
   # The window manager's close button and Alt+F4 send WM_DELETE_WINDOW.
   "$XPROBE_BIN" close "$win"
-  wait_exit 20
-  expect_eq "$exit_status" 0 "exit status after the close button"
+  confirm_quit_and_wait_exit " DORV デモコース" "$win"
   grep -q -F "close requested" "$work/out" || fail "the close did not pass the frame's close gate"
   no_window
 }

@@ -72,9 +72,10 @@ protected:
     test::FakeTimers timers;
     test::NoFiles files;
     test::FakeDriveList drives;
+    test::FakeQuitDialog quit;
     CDORVApp app{box};
-    CMainFrame frame{frameWindow};
-    CDORVView view{app, frame, {page, timers, box, files, drives, nullptr}};
+    CDORVView view{app, frame, {page, timers, box, files, drives, quit, nullptr}};
+    CMainFrame frame{frameWindow, view};
 };
 
 using Args = std::vector<std::string>;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CloseGate.h"
 #include "app/FrameWindow.h"
 #include "bridge/Page.h"
 #include "common/MessageBox.h"
@@ -110,6 +111,29 @@ public:
     }
     std::map<unsigned, unsigned> running;
     std::vector<std::function<void()>> posted;
+};
+
+// The quit confirmation: answers from the test (OK when none is left).
+class FakeQuitDialog : public IQuitDialog {
+public:
+    bool Confirm(const std::string& caption) override {
+        captions.push_back(caption);
+        if (whileOpen) whileOpen();
+        if (answers.empty()) return true;
+        bool answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    std::vector<bool> answers;
+    std::vector<std::string> captions;
+    std::function<void()> whileOpen;  // runs while the dialog is on screen
+};
+
+// A close gate that closes at once.
+class OpenGate : public ICloseGate {
+public:
+    bool IsClosing() const override { return true; }
+    void RequestClose() override {}
 };
 
 // A file system with nothing in it, where nothing can be made.

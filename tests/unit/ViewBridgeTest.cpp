@@ -90,7 +90,7 @@ TEST_F(ViewBridgeTest, StartUpHandsTheSettingsToThePage) {
         test::FakeTimers freshTimers;
         app.m_strDebug = c.debug;
         app.m_strMute = c.mute;
-        CDORVView started(app, frame, {fresh, freshTimers, box, files, drives, nullptr});
+        CDORVView started(app, frame, {fresh, freshTimers, box, files, drives, quit, nullptr});
         started.OnDocumentComplete();
         EXPECT_EQ(fresh.calls, c.calls) << "debug=" << c.debug << " mute=" << c.mute;
     }
@@ -158,17 +158,17 @@ TEST_F(ViewBridgeTest, MouseCommandsFollowTheLastWord) {
     EXPECT_FALSE(page.inputEnabled);
 }
 
-TEST_F(ViewBridgeTest, QuitClosesAfterThePollHasFinished) {
+TEST_F(ViewBridgeTest, QuitAsksAfterThePollHasFinished) {
     view.OnDocumentComplete();
     page.elements.insert("isApp");
     Answer({"Quit\nOnLoad:"});
     Poll();
     // The rest of the answer is carried out first; the close comes later.
     EXPECT_EQ(page.writes.size(), 1u);
-    EXPECT_EQ(window.destroyed, 0);
+    EXPECT_TRUE(quit.captions.empty());
     EXPECT_EQ(view.m_bForceQuit, 0);
     timers.RunPosted();
-    EXPECT_EQ(window.destroyed, 1);
+    EXPECT_EQ(quit.captions, std::vector<std::string>{" 英語"});
 }
 
 TEST_F(ViewBridgeTest, ForceQuitSetsTheFlagBeforeTheCloseArrives) {
@@ -176,8 +176,9 @@ TEST_F(ViewBridgeTest, ForceQuitSetsTheFlagBeforeTheCloseArrives) {
     Answer({"ForceQuit:"});
     Poll();
     EXPECT_EQ(view.m_bForceQuit, 1);
-    EXPECT_EQ(window.destroyed, 0);
     timers.RunPosted();
+    EXPECT_TRUE(quit.captions.empty());
+    CloseTimerTicks();
     EXPECT_EQ(window.destroyed, 1);
 }
 
@@ -222,29 +223,29 @@ TEST_F(ViewBridgeTest, DeferredWorkWaitsForTheWholePollAndNeverRunsInsideACall) 
         events.push_back("wait");
         timers.RunPosted();
     };
-    window.onDestroy = [&] { events.push_back("closed"); };
+    quit.whileOpen = [&] { events.push_back("asked"); };
+    quit.answers = {false, false};
     Answer({"Quit:\nOnLoad:\nOnLoad:"});
     Poll();
-    EXPECT_EQ(window.destroyed, 0);
+    EXPECT_TRUE(quit.captions.empty());
     timers.RunPosted();
-    EXPECT_EQ(events, (std::vector<std::string>{"wait", "wait", "wait", "closed"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"wait", "wait", "wait", "asked"}));
 
     // A close request from the window while a page call waits: carried out
     // once the call has returned.
-    window.destroyed = 0;
     page.whileWaiting = nullptr;
     page.functions["Slow"] = [&](const Args&) -> std::optional<std::string> {
         view.PostCloseRequest();
         timers.RunPosted();
-        EXPECT_EQ(window.destroyed, 0);
+        EXPECT_EQ(quit.captions.size(), 1u);
         return "";
     };
     EXPECT_TRUE(view.CallScript("Slow", ""));
     timers.RunPosted();
-    EXPECT_EQ(window.destroyed, 1);
+    EXPECT_EQ(quit.captions.size(), 2u);
 }
 
-TEST_F(ViewBridgeTest, AHeldTickPollsOnceAfterThePollAndAfterItsCloseRequest) {
+TEST_F(ViewBridgeTest, AHeldTickNeverPollsAfterTheCloseSequenceStoppedThePoll) {
     view.OnDocumentComplete();
     int polls = 0;
     page.functions["GetState"] = [&](const Args&) -> std::optional<std::string> {
@@ -256,12 +257,14 @@ TEST_F(ViewBridgeTest, AHeldTickPollsOnceAfterThePollAndAfterItsCloseRequest) {
         }
         return "";
     };
-    window.onDestroy = [&] { EXPECT_EQ(polls, 1) << "the close comes before the held tick's poll"; };
+    quit.whileOpen = [&] { EXPECT_EQ(polls, 1) << "the close comes before the held tick's poll"; };
+    quit.answers = {false};
     Poll();
     EXPECT_EQ(polls, 1);
     timers.RunPosted();
-    EXPECT_EQ(window.destroyed, 1);
-    EXPECT_EQ(polls, 2);
+    EXPECT_EQ(quit.captions.size(), 1u);
+    EXPECT_EQ(polls, 1);  // the held tick went with the stopped poll
+    EXPECT_EQ(timers.running.count(CDORVView::kPollTimer), 1u);  // cancelled: polling again
 }
 
 TEST_F(ViewBridgeTest, FilterAsksNothingOfAWaitingOrDialogShowingPage) {

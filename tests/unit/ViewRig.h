@@ -15,9 +15,17 @@ struct ViewRig {
     FakeTimers timers;
     NoFiles files;
     FakeDriveList drives;
+    FakeQuitDialog quit;
     CDORVApp app{box};
-    CMainFrame frame{window};
-    CDORVView view{app, frame, {page, timers, box, files, drives, nullptr}};
+    // The view keeps the frame's address while both are built.
+    CDORVView view{app, frame, {page, timers, box, files, drives, quit, nullptr}};
+    CMainFrame frame{window, view};
+
+    // Lets the close timer fall due.
+    void CloseTimerTicks() {
+        view.OnTimer(CDORVView::kCloseTimer);
+        timers.RunPosted();
+    }
 };
 
 }  // namespace dorv::test

@@ -24,7 +24,8 @@ TEST(PageLocation, UrlsStayAsTheyAre) {
 
 TEST(MainFrame, CaptionReachesTheWindowOtherTextsDoNot) {
     test::FakeFrameWindow window;
-    CMainFrame frame(window);
+    test::OpenGate gate;
+    CMainFrame frame(window, gate);
     EXPECT_EQ(frame.GetCaption(), "PLENA DORV");
     EXPECT_EQ(frame.GetSoftwareName(), "PLENA DORV");
     EXPECT_EQ(frame.GetCourseVersion(), "");
@@ -41,9 +42,10 @@ TEST(MainFrame, CaptionReachesTheWindowOtherTextsDoNot) {
     EXPECT_EQ(frame.GetCopyright(), "(C)");
 }
 
-TEST(MainFrame, CloseGateClosesTheWindow) {
+TEST(MainFrame, CloseGateClosesTheWindowOnceTheSequenceHasFinished) {
     test::FakeFrameWindow window;
-    CMainFrame frame(window);
+    test::OpenGate gate;
+    CMainFrame frame(window, gate);
     frame.OnClose();
     EXPECT_EQ(window.destroyed, 1);
 }
@@ -74,6 +76,8 @@ TEST(View, WithoutAMainPageTheFrameIsClosedAfterwards) {
     EXPECT_TRUE(rig.page.navigations.empty());
     EXPECT_EQ(rig.window.destroyed, 0);
     rig.timers.RunPosted();
+    EXPECT_EQ(rig.quit.captions, std::vector<std::string>{"PLENA DORV"});
+    rig.CloseTimerTicks();
     EXPECT_EQ(rig.window.destroyed, 1);
 }
 

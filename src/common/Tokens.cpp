@@ -1,4 +1,4 @@
-#include "bridge/Tokens.h"
+#include "common/Tokens.h"
 
 namespace dorv {
 namespace {

@@ -1,0 +1,33 @@
+// The view's side of the close sequence.
+#include "app/MainFrame.h"
+#include "bridge/DorvView.h"
+#include "common/Timers.h"
+#include "common/Trace.h"
+
+namespace dorv {
+
+void CDORVView::RequestClose() {
+    if (m_bClosing) return;
+    StopPolling();
+    if (!m_bForceQuit) {
+        m_bConfirming = true;
+        ++m_nModalDepth;
+        bool confirmed = m_services.quit.Confirm(m_frame.GetCaption());
+        --m_nModalDepth;
+        m_bConfirming = false;
+        Trace("quit %s", confirmed ? "confirmed" : "cancelled");
+        if (!confirmed) {
+            StartPolling();
+            if (!IsBusy()) ScheduleDeferred();
+            return;
+        }
+    }
+    m_learner.SaveHistoryRecord();
+    m_learner.SavePosition();
+    CallScript("OnClose", "");
+    m_services.page.SetInputEnabled(false);
+    m_services.timers.SetTimer(kCloseTimer, kCloseDelayMs);
+    if (!IsBusy()) ScheduleDeferred();
+}
+
+}  // namespace dorv

@@ -1,0 +1,22 @@
+#include "gtk/GtkDialogs.h"
+
+#include "gtk/GtkModalDialog.h"
+
+namespace dorv {
+
+bool GtkQuitDialog::Confirm(const std::string& caption) {
+    constexpr size_t kOk = 0, kCancel = 1;
+    return RunModalDialog(m_parent, {.title = caption,
+                                     .iconName = "dorv",
+                                     .text = "学習を終了しますか？",
+                                     .buttons = {"OK", "Cancel"},
+                                     .defaultButton = kOk,
+                                     .cancelButton = kCancel,
+                                     .beep = true}) == kOk;
+}
+
+void GtkAboutBox::Show(const std::string& text) {
+    RunModalDialog(m_parent, {.title = CAboutDlg::kTitle, .iconName = "dorv", .text = text, .buttons = {"OK"}});
+}
+
+}  // namespace dorv
