@@ -36,7 +36,7 @@ struct NoBox : dorv::IMessageBox {
     void Show(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
 };
 struct NeverQuit : dorv::IQuitDialog {
-    bool Confirm(const std::string&) override { return false; }
+    bool Confirm(const std::string&, const std::string&) override { return false; }
 };
 struct NoWindow : dorv::IFrameWindow {
     void SetTitle(const std::string&) override {}

@@ -16,12 +16,25 @@ public:
     virtual void RequestClose() = 0;
 };
 
-// The modal question "学習を終了しますか？", titled `caption`: true for OK,
-// false for Cancel, Escape or the dialog's own close button.
+// A modal question with OK and Cancel, titled `caption`, showing the
+// application icon and `text`: true for OK, false for Cancel, Escape or the
+// dialog's own close button.
 class IQuitDialog {
 public:
     virtual ~IQuitDialog() = default;
-    virtual bool Confirm(const std::string& caption) = 0;
+    virtual bool Confirm(const std::string& caption, const std::string& text) = 0;
+};
+
+// The quit confirmation, titled with the frame's caption.
+class CQuitDlg {
+public:
+    static constexpr const char* kText = "学習を終了しますか？";
+    explicit CQuitDlg(std::string caption) : m_strCaption(std::move(caption)) {}
+    // True when the learner confirmed.
+    bool DoModal(IQuitDialog& dialog) const { return dialog.Confirm(m_strCaption, kText); }
+
+private:
+    std::string m_strCaption;
 };
 
 }  // namespace dorv

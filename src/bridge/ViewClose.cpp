@@ -12,7 +12,7 @@ void CDORVView::RequestClose() {
     if (!m_bForceQuit) {
         m_bConfirming = true;
         ++m_nModalDepth;
-        bool confirmed = m_services.quit.Confirm(m_frame.GetCaption());
+        bool confirmed = CQuitDlg(m_frame.GetCaption()).DoModal(m_services.quit);
         --m_nModalDepth;
         m_bConfirming = false;
         Trace("quit %s", confirmed ? "confirmed" : "cancelled");

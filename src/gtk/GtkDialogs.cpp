@@ -4,11 +4,11 @@
 
 namespace dorv {
 
-bool GtkQuitDialog::Confirm(const std::string& caption) {
+bool GtkQuitDialog::Confirm(const std::string& caption, const std::string& text) {
     constexpr size_t kOk = 0, kCancel = 1;
     return RunModalDialog(m_parent, {.title = caption,
                                      .iconName = "dorv",
-                                     .text = "学習を終了しますか？",
+                                     .text = text,
                                      .buttons = {"OK", "Cancel"},
                                      .defaultButton = kOk,
                                      .cancelButton = kCancel,

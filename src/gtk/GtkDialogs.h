@@ -11,7 +11,7 @@ namespace dorv {
 class GtkQuitDialog : public IQuitDialog {
 public:
     explicit GtkQuitDialog(GtkWindow* parent) : m_parent(parent) {}
-    bool Confirm(const std::string& caption) override;
+    bool Confirm(const std::string& caption, const std::string& text) override;
 
 private:
     GtkWindow* m_parent;

@@ -35,6 +35,7 @@ TEST_F(CloseSequenceTest, ConfirmedCloseSavesTellsThePageAndClosesLater) {
     quit.whileOpen = [&] { EXPECT_FALSE(Polling()) << "the poll stops while the learner is asked"; };
     Close();
     EXPECT_EQ(quit.captions, std::vector<std::string>{" Course"});
+    EXPECT_EQ(quit.texts, std::vector<std::string>{"学習を終了しますか？"});
     EXPECT_EQ(page.CalledNames(), (std::vector<std::string>{"GetLogData", "OnClose"}));  // no learner: no GetPosData
     EXPECT_FALSE(page.inputEnabled);
     EXPECT_FALSE(Polling());

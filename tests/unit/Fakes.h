@@ -116,8 +116,9 @@ public:
 // The quit confirmation: answers from the test (OK when none is left).
 class FakeQuitDialog : public IQuitDialog {
 public:
-    bool Confirm(const std::string& caption) override {
+    bool Confirm(const std::string& caption, const std::string& text) override {
         captions.push_back(caption);
+        texts.push_back(text);
         if (whileOpen) whileOpen();
         if (answers.empty()) return true;
         bool answer = answers.front();
@@ -126,6 +127,7 @@ public:
     }
     std::vector<bool> answers;
     std::vector<std::string> captions;
+    std::vector<std::string> texts;
     std::function<void()> whileOpen;  // runs while the dialog is on screen
 };
 
