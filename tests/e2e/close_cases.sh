@@ -68,6 +68,6 @@ case_about_box_shows_the_versions() {
   sleep 0.5
   running || fail "the program closed under the about box"
   press "$box" Return
-  for _ in $(seq 30); do xdotool search --onlyvisible --name "^About This Program\$" >/dev/null 2>&1 || break; sleep 0.1; done
+  wait_window_gone "About This Program"
   running || fail "the program ended"
 }

@@ -133,6 +133,15 @@ answer_box_and_wait_exit() {
   wait_exit 10
 }
 
+# Waits up to 10 s until no visible window is titled $1.
+wait_window_gone() {
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  fail "the window '$1' is still there"
+}
+
 # The quit dialog: a second window titled $1 beside the main window $2.
 # Prints its id, waiting up to 20 s.
 quit_dialog() {

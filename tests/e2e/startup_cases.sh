@@ -78,6 +78,7 @@ case_close_button_and_about() {
   press "$win" a
   wait_trace "about requested: PLENA DORV  Ver 3.01" 10
   press "$(wait_window "About This Program" 10)" Return
+  wait_window_gone "About This Program"
   # The window manager's close button and Alt+F4 send WM_DELETE_WINDOW.
   "$XPROBE_BIN" close "$win"
   confirm_quit_and_wait_exit " DORV デモコース" "$win"
