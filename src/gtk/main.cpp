@@ -53,6 +53,8 @@ void InstallIcon() {
 }
 
 int RunCourse() {
+    // The name the desktop knows the program by, however it was started.
+    g_set_prgname("dorv");
     InstallTrace();
     dorv::Trace("DORV starting");
     if (!gtk_init_check()) {

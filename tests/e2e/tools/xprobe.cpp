@@ -1,5 +1,5 @@
 // Test tool for the X screen:
-//   xprobe shot FILE.png   saves the whole screen
+//   xprobe shot FILE.png [X Y W H]   saves the whole screen, or a part
 //   xprobe pixel X Y       prints the colour of one pixel as RRGGBB
 //   xprobe close WINDOW    asks the window to close, as a window manager's
 //                          close button or Alt+F4 does (WM_DELETE_WINDOW)
@@ -13,10 +13,17 @@
 
 namespace {
 
-int Shot(Display* display, Window root, const char* file) {
+int Shot(Display* display, Window root, const char* file, int x, int y, int width, int height) {
     XWindowAttributes attrs;
     XGetWindowAttributes(display, root, &attrs);
-    XImage* image = XGetImage(display, root, 0, 0, attrs.width, attrs.height, AllPlanes, ZPixmap);
+    if (width <= 0 || height <= 0) {
+        x = y = 0;
+        width = attrs.width;
+        height = attrs.height;
+    }
+    attrs.width = width;
+    attrs.height = height;
+    XImage* image = XGetImage(display, root, x, y, width, height, AllPlanes, ZPixmap);
     if (!image) return 1;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, attrs.width, attrs.height);
     unsigned char* data = cairo_image_surface_get_data(surface);
@@ -64,13 +71,15 @@ int main(int argc, char** argv) {
     Window root = DefaultRootWindow(display);
     int rc = 2;
     if (argc == 3 && std::strcmp(argv[1], "shot") == 0) {
-        rc = Shot(display, root, argv[2]);
+        rc = Shot(display, root, argv[2], 0, 0, 0, 0);
+    } else if (argc == 7 && std::strcmp(argv[1], "shot") == 0) {
+        rc = Shot(display, root, argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]));
     } else if (argc == 4 && std::strcmp(argv[1], "pixel") == 0) {
         rc = Pixel(display, root, std::atoi(argv[2]), std::atoi(argv[3]));
     } else if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
         rc = Close(display, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
     } else {
-        std::fprintf(stderr, "usage: xprobe shot FILE.png | pixel X Y | close WINDOW\n");
+        std::fprintf(stderr, "usage: xprobe shot FILE.png [X Y W H] | pixel X Y | close WINDOW\n");
     }
     XCloseDisplay(display);
     return rc;

@@ -1,0 +1,85 @@
+# Installation, the Debian package, Wayland, and the course author's guide's
+# minimal course, each as a user or an administrator would try them.
+
+case_install_puts_everything_in_its_place() {
+  cmake --install "$DORV_BUILD" --prefix "$work/prefix" >/dev/null || fail "cmake --install failed"
+  (cd "$work/prefix" && find . -type f | sort) >"$work/files"
+  local demo
+  demo=$(cd "$DORV_SOURCE/courses" && find demo -type f | sort | sed 's|^|./share/dorv/courses/|')
+  printf '%s\n' ./bin/dorv ./share/applications/dorv.desktop ./share/doc/dorv/deploying.md \
+    ./share/doc/dorv/page-protocol.md ./share/icons/hicolor/scalable/apps/dorv.svg ./share/man/man1/dorv.1 \
+    $demo | sort >"$work/want"
+  diff "$work/want" "$work/files" >&2 || fail "installed files differ from the expected list"
+  desktop-file-validate "$work/prefix/share/applications/dorv.desktop" || fail "the desktop entry is not valid"
+  grep -q -F "$work/prefix/share/dorv/courses/demo" "$work/prefix/share/applications/dorv.desktop" ||
+    fail "the launcher does not open the installed demo course"
+}
+
+case_debian_package_installs_and_runs() {
+  (cd "$DORV_BUILD" && cpack -G DEB -B "$work/pkg") >"$work/cpack.log" 2>&1 || fail "cpack failed: $(tail -5 "$work/cpack.log")"
+  local deb
+  deb=$(ls "$work"/pkg/dorv_*.deb)
+  # The dependencies are the libraries the program links, found by dpkg-shlibdeps.
+  dpkg-deb -f "$deb" Depends | grep -q -e 'libwebkitgtk-6.0-4' || fail "Depends lacks the engine: $(dpkg-deb -f "$deb" Depends)"
+  dpkg-deb -f "$deb" Depends | grep -q -e 'libgtk-4-1' || fail "Depends lacks GTK 4"
+  dpkg-deb -x "$deb" "$work/root"
+  local bin=$work/root/usr/bin/dorv
+  expect_eq "$("$bin" --version)" "DORV 3.0.1.76" "the packaged program's version"
+  grep -q -F 'exec dorv' "$work/root/usr/share/applications/dorv.desktop" || fail "no launcher"
+  grep -q -F '/usr/share/dorv/courses/demo' "$work/root/usr/share/applications/dorv.desktop" ||
+    fail "the launcher does not open /usr/share/dorv/courses/demo"
+  # The packaged demo course opens in the packaged program.
+  DORV_BIN=$bin
+  start_x
+  start_dorv "$work/root/usr/share/dorv/courses/demo"
+  local win
+  win=$(wait_window " DORV デモコース" 60)
+  press "$win" ctrl+w
+  confirm_quit_and_wait_exit " DORV デモコース" "$win"
+}
+
+case_demo_under_wayland() {
+  export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
+  mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$HOME"
+  weston --backend=headless-backend.so --socket=dorv-test --idle-time=0 --no-config >"$work/weston.log" 2>&1 &
+  local weston=$!
+  for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/dorv-test" ] && break; sleep 0.1; done
+  [ -S "$XDG_RUNTIME_DIR/dorv-test" ] || fail "weston did not start: $(tail -3 "$work/weston.log")"
+  # The demo course, told to end itself once it is running.
+  cp -r "$DORV_SOURCE/courses/demo" "$work/demo"
+  printf '\nsetTimeout(() => queueCommand("ForceQuit:"), 1500);\n' >>"$work/demo/host.js"
+  unset DISPLAY
+  export WAYLAND_DISPLAY=dorv-test GDK_BACKEND=wayland WEBKIT_DISABLE_COMPOSITING_MODE=1 G_MESSAGES_DEBUG=dorv
+  start_dorv "$work/demo"
+  wait_exit 60
+  kill "$weston" 2>/dev/null || true
+  expect_eq "$exit_status" 0 "exit status under Wayland"
+  grep -q -F "page start-up" "$work/out" || fail "the page start-up did not run"
+  grep -q -F "closing the window" "$work/out" || fail "the window was not closed through the close gate"
+  ! grep -q '^DORV: ' "$work/err" || fail "a message was shown: $(grep '^DORV: ' "$work/err")"
+}
+
+# The three files of the guide's minimal course, run as they stand.
+case_minimal_course_from_the_guide() {
+  local guide=$DORV_SOURCE/docs/page-protocol.md name
+  mkdir -p "$work/minimal"
+  for name in DORV.ini course.xml main.html; do
+    awk -v marker="<!-- example-file: $name -->" '
+      $0 == marker { take = 1; next }
+      take == 1 && /^```/ { take = 2; next }
+      take == 2 && /^```/ { exit }
+      take == 2 { print }' "$guide" >"$work/minimal/$name"
+    [ -s "$work/minimal/$name" ] || fail "the guide has no example file $name"
+  done
+  local caption
+  caption=" $(sed -n 's/.*courseware="\([^"]*\)Ver.*/\1/p' "$work/minimal/course.xml" | sed 's/[[:space:]]*$//')"
+  start_x
+  export G_MESSAGES_DEBUG=dorv
+  start_dorv "$work/minimal"
+  local win
+  win=$(wait_window "$caption" 30)
+  wait_trace "set content of #isApp: done" 10
+  press "$win" ctrl+w
+  confirm_quit_and_wait_exit "$caption" "$win"
+  [ ! -s "$work/err" ] || fail "the minimal course showed messages: $(cat "$work/err")"
+}
