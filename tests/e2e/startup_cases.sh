@@ -41,6 +41,9 @@ case_demo_course_opens() {
   for _ in $(seq 50); do [ "$(xdotool getwindowname "$win")" = " DORV デモコース" ] && break; sleep 0.1; done
   expect_eq "$(xdotool getwindowname "$win")" " DORV デモコース" "window title"
 
+  # The desktop knows the window by the class of its launcher, "dorv".
+  expect_eq "$(xprop -id "$win" WM_CLASS)" 'WM_CLASS(STRING) = "dorv", "dorv"' "the window's class"
+
   # The start-up steps were traced.
   grep -q -F "course configuration: $DORV_SOURCE/courses/demo/course.xml" "$work/out" || fail "no trace of the configuration"
 
