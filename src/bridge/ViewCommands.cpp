@@ -51,7 +51,11 @@ void CDORVView::DispatchCommand(const std::string& word, const std::string& argu
         Trace("host command %s ignored: unknown", word.c_str());
         return;
     }
-    Trace("host command %s%s", word.c_str(), argument.c_str());
+    if (argument.empty()) {
+        Trace("host command %s", word.c_str());
+    } else {
+        Trace("host command %s \"%s\"", word.c_str(), argument.c_str());
+    }
     // Every word is named: the compiler reports a word left out.
     switch (entry->command) {
         case HostCommand::DisableMouse:

@@ -95,6 +95,7 @@ DrivePlace ParseDriveSetting(char letter, const std::string& value) {
     if (folder.empty()) return {};
     place.root = folder;
     place.system = letter == 'C';
+    place.configured = true;
     return place;
 }
 
@@ -124,7 +125,7 @@ std::vector<DrivePlace> GioDriveList::Discover() const {
     g_list_free_full(mounts, reinterpret_cast<GDestroyNotify>(g_unix_mount_free));
     AddMonitorMounts(found);
     std::vector<DrivePlace> places;
-    for (const auto& [path, type] : found) places.push_back({0, type, path, false, false});
+    for (const auto& [path, type] : found) places.push_back({0, type, path, false, false, false});
     return places;
 }
 
@@ -135,6 +136,11 @@ std::vector<DrivePlace> GioDriveList::BuildList() {
     for (const auto& [letter, place] : m_configured) m_last[letter] = place;
     char next = 'D';
     for (DrivePlace& place : Discover()) {
+        // A place that has its letter already (named in DORV.ini, or the
+        // home folder on a network share) gets no second one.
+        bool known = std::any_of(m_last.begin(), m_last.end(),
+                                 [&](const auto& entry) { return entry.second.root == place.root; });
+        if (known) continue;
         while (next <= 'Z' && m_last.count(next)) ++next;
         if (next > 'Z') break;
         place.letter = next;

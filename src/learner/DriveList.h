@@ -16,6 +16,7 @@ struct DrivePlace {
     std::string root;                  // the place's folder
     bool writable = false;             // mounted read-write and writable by the user
     bool system = false;               // the user's own space, "C"
+    bool configured = false;           // named by the deployment, not found
 };
 
 class IDriveList {
@@ -26,7 +27,9 @@ public:
     // The place `letter` stands for in the last list built (a list is built
     // first when there is none yet); type None when it stands for nothing.
     virtual DrivePlace Find(char letter) = 0;
-    // The user's documents folder; false when it cannot be located.
+    // The user's documents folder, where a fixed drive's learner data goes
+    // (a place the deployment named keeps its own folder); false when it
+    // cannot be located.
     virtual bool GetDocumentsFolder(std::string& folder) = 0;
     // The type's name in the user's language.
     virtual std::string TypeName(DriveType type) const = 0;

@@ -77,7 +77,7 @@ bool CLearnerStore::UpdateCourseDataFolder() {
             folder = place.root;
             break;
         case DriveType::Fixed:
-            if (!m_drives.GetDocumentsFolder(folder)) folder = place.root;
+            if (place.configured || !m_drives.GetDocumentsFolder(folder)) folder = place.root;
             break;
         case DriveType::None:
             break;

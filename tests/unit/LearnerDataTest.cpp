@@ -90,6 +90,10 @@ TEST_F(LearnerDataTest, CourseDataFolderFollowsTheDrive) {
     EXPECT_TRUE(fs::is_directory(Root() / "home/Documents/PLENA/ENG"));
     data.SelectDrive("f");
     EXPECT_EQ(store.GetCourseDataFolder(), Stick().string() + "/");
+    // A fixed place that the deployment named keeps its own folder.
+    drives.places.push_back({'E', DriveType::Fixed, Root() / "school", true, false, true});
+    data.SelectDrive("E");
+    EXPECT_EQ(store.GetCourseDataFolder(), (Root() / "school/PLENA/ENG/").string());
     // No documents folder: the drive's own root.
     drives.documents.clear();
     data.SelectDrive("C");
@@ -104,7 +108,7 @@ TEST_F(LearnerDataTest, CourseDataFolderFollowsTheDrive) {
         data.SelectDrive("F");
         EXPECT_EQ(store.GetCourseDataFolder(), "") << title;
     }
-    EXPECT_EQ(page.calls, (std::vector<std::string>{"UpdateUsers()", "UpdateUsers()", "UpdateUsers()"}));
+    EXPECT_EQ(page.calls, std::vector<std::string>(4, "UpdateUsers()"));
 }
 
 TEST_F(LearnerDataTest, PageTextIsStoredInCodePage932ByteForByte) {
