@@ -78,6 +78,10 @@ public:
     bool IsClosing() const override { return m_bClosing != 0; }
     void RequestClose() override;
 
+    // The desktop session ends or the terminal interrupts: close as
+    // "ForceQuit:" does, without asking (saved, page told, closed).
+    void EndSession();
+
     // True while a page call waits for its answer.
     bool IsInPageCall() const { return m_nPageCallDepth > 0; }
 

@@ -30,4 +30,10 @@ void CDORVView::RequestClose() {
     if (!IsBusy()) ScheduleDeferred();
 }
 
+void CDORVView::EndSession() {
+    Trace("the session ends: closing without asking");
+    m_bForceQuit = 1;
+    PostCloseRequest();
+}
+
 }  // namespace dorv

@@ -1,5 +1,9 @@
 // Entry point: command line, start-up checks, then the window and the page.
+#include <glib-unix.h>
 #include <gtk/gtk.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <string>
@@ -42,6 +46,52 @@ struct Shell {
         : view(app, frame, services), frame(window, view) {}
     dorv::CDORVView view;
     dorv::CMainFrame frame;
+};
+
+// SIGTERM (the session ends), SIGHUP (the terminal goes) and SIGINT (Ctrl+C)
+// close the course as a forced quit does: the history record and the
+// position are saved and the page is told. Handled from the main loop, never
+// inside a signal handler. Whatever holds the close up, the program is gone
+// within 2 seconds; a second signal ends it at once.
+class TerminationSignals {
+public:
+    explicit TerminationSignals(dorv::CDORVView& view) : m_view(view) {
+        for (int signum : {SIGTERM, SIGHUP, SIGINT}) {
+            m_sources.push_back(g_unix_signal_add_full(G_PRIORITY_HIGH, signum, OnSignal, new Caught{this, signum},
+                                                       [](gpointer data) { delete static_cast<Caught*>(data); }));
+        }
+    }
+    ~TerminationSignals() {
+        for (guint source : m_sources) g_source_remove(source);
+        if (m_deadline) g_source_remove(m_deadline);
+    }
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+private:
+    struct Caught {
+        TerminationSignals* owner;
+        int signum;
+    };
+    static constexpr guint kDeadlineMs = 1900;
+
+    static gboolean OnSignal(gpointer data) {
+        auto* caught = static_cast<Caught*>(data);
+        TerminationSignals& self = *caught->owner;
+        if (self.m_deadline) EndNow(128 + caught->signum);
+        dorv::Trace("signal %d: closing", caught->signum);
+        self.m_deadline = g_timeout_add(kDeadlineMs, [](gpointer) -> gboolean { EndNow(0); }, nullptr);
+        self.m_view.EndSession();
+        return G_SOURCE_CONTINUE;
+    }
+    [[noreturn]] static void EndNow(int status) {
+        std::fflush(nullptr);
+        _exit(status);
+    }
+
+    dorv::CDORVView& m_view;
+    std::vector<guint> m_sources;
+    guint m_deadline = 0;
 };
 
 // The application icon, built into the program, joins the icon theme.
@@ -97,6 +147,7 @@ int RunCourse() {
         window.Window(), page.Widget(), [&](const dorv::PageInput& input) { return view.PreTranslateInput(input); },
         [&] { return view.CanExamineInput(); });
     messages.SetParent(window.Window());
+    TerminationSignals signals(view);
     window.Present();
     dorv::Trace("window shown");
     g_main_loop_run(loop);

@@ -43,6 +43,7 @@ function GetPrefSize() { return String((opts.pref || '').length); }
 function GetPrefData() { return opts.pref; }
 function GetPosData() { return opts.pos; }
 function GetScoreData() { return opts.score; }
+function OnClose() { report('onclose'); }
 function GetLogData() { return (opts.logs || []).shift() || ''; }
 
 function GetState() {
