@@ -50,6 +50,7 @@ struct NoTimers : dorv::ITimers {
 struct Loads : dorv::IPageEvents {
     void OnDocumentComplete() override { ++count; }
     void OnPageProcessEnded(const std::string&) override {}
+        void OnPageNotResponding() override {}
     int count = 0;
 };
 

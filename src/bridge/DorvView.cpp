@@ -12,6 +12,7 @@ namespace {
 
 constexpr const char* kProcessEndedMessage =
     "ページの表示処理が異常終了しました。ページを読み込み直します。";
+constexpr const char* kNotRespondingMessage = "ページが応答しなくなりました。ページを読み込み直します。";
 
 }  // namespace
 
@@ -89,6 +90,12 @@ void CDORVView::OnPageProcessEnded(const std::string& reason) {
     Trace("the page's process ended: %s", reason.c_str());
     ShowMessage(kProcessEndedMessage);
     m_services.page.Reload();
+}
+
+void CDORVView::OnPageNotResponding() {
+    Trace("the page does not respond: restarting it");
+    ShowMessage(kNotRespondingMessage);
+    m_services.page.RestartProcess();
 }
 
 }  // namespace dorv

@@ -30,6 +30,9 @@ public:
     static constexpr unsigned kPollPeriodMs = 229;
     static constexpr unsigned kCloseTimer = 2001;
     static constexpr unsigned kCloseDelayMs = 1500;
+    // How long a page call may go unanswered (time in the page's own
+    // dialogs not counted) before the page counts as not responding.
+    static constexpr unsigned kPageCallDeadlineMs = 10000;
     static constexpr int kGetStateBufferSize = 128;
     static constexpr int kFullScreenBufferSize = 32;
 
@@ -54,6 +57,7 @@ public:
     // IPageEvents
     void OnDocumentComplete() override;
     void OnPageProcessEnded(const std::string& reason) override;
+    void OnPageNotResponding() override;
 
     void OnTimer(unsigned id);
 

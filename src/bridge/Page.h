@@ -13,6 +13,9 @@ public:
 
     virtual void Navigate(const std::string& uri) = 0;
     virtual void Reload() = 0;
+    // Ends the engine's process that runs the page (calls waiting on it give
+    // up) and loads the page again.
+    virtual void RestartProcess() = 0;
 
     // Calls the page's global function `name` with string arguments. True
     // when the function exists and returned without throwing; `result`, when
@@ -44,6 +47,8 @@ public:
     virtual void OnDocumentComplete() = 0;
     // The engine's process that ran the page has ended.
     virtual void OnPageProcessEnded(const std::string& reason) = 0;
+    // A page call went unanswered for too long: the page's script is stuck.
+    virtual void OnPageNotResponding() = 0;
 };
 
 }  // namespace dorv

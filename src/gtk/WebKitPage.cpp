@@ -76,11 +76,6 @@ void OnCallFinished(GObject* source, GAsyncResult* result, gpointer data) {
     call.done = true;  // seen by the waiting loop as this dispatch returns
 }
 
-gboolean WakeUp(gpointer flag) {
-    *static_cast<bool*>(flag) = true;
-    return G_SOURCE_REMOVE;
-}
-
 }  // namespace
 
 WebKitPage::WebKitPage() : m_view(WEBKIT_WEB_VIEW(webkit_web_view_new())) {
@@ -100,7 +95,10 @@ WebKitPage::WebKitPage() : m_view(WEBKIT_WEB_VIEW(webkit_web_view_new())) {
     webkit_user_style_sheet_unref(sheet);
 }
 
-WebKitPage::~WebKitPage() { g_signal_handlers_disconnect_by_data(m_view.get(), this); }
+WebKitPage::~WebKitPage() {
+    if (m_notRespondingSource) g_source_remove(m_notRespondingSource);
+    g_signal_handlers_disconnect_by_data(m_view.get(), this);
+}
 
 void WebKitPage::Navigate(const std::string& uri) { webkit_web_view_load_uri(m_view.get(), uri.c_str()); }
 
@@ -110,17 +108,53 @@ bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result)
     auto call = std::make_shared<PendingCall>();
     webkit_web_view_call_async_javascript_function(m_view.get(), body, -1, arguments, nullptr, "dorv:host", nullptr,
                                                    OnCallFinished, new std::shared_ptr<PendingCall>(call));
+    // The deadline counts only the time in which the page shows no dialog
+    // of its own: the learner may take as long as needed to answer one.
+    // A tick wakes the loop now and then to count.
+    gint64 budgetUs = gint64{m_deadlineMs} * 1000;
+    gint64 last = g_get_monotonic_time();
+    guint ticker = m_deadlineMs ? g_timeout_add(kDeadlineTickMs, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr) : 0;
     bool expired = false;
-    guint deadline = m_deadlineMs ? g_timeout_add(m_deadlineMs, WakeUp, &expired) : 0;
     const unsigned processEnds = m_processEnds;
-    while (!call->done && !expired && processEnds == m_processEnds) g_main_context_iteration(nullptr, TRUE);
-    if (deadline && !expired) g_source_remove(deadline);
+    while (!call->done && processEnds == m_processEnds) {
+        g_main_context_iteration(nullptr, TRUE);
+        if (!m_deadlineMs) continue;
+        gint64 now = g_get_monotonic_time();
+        if (!IsShowingDialog()) budgetUs -= now - last;
+        last = now;
+        if (budgetUs <= 0 && !call->done) {
+            expired = true;
+            break;
+        }
+    }
+    if (ticker) g_source_remove(ticker);
     if (!call->done) {
-        Trace(expired ? "page call abandoned after its deadline" : "page call abandoned: the page's process ended");
+        Trace(expired ? "page call abandoned: no answer within %u ms" : "page call abandoned: the page's process ended",
+              m_deadlineMs);
+        if (expired) ReportNotResponding();
         return false;
     }
     if (call->ok && result) *result = std::move(call->text);
     return call->ok;
+}
+
+// Told from the main loop, once the calls waiting now have given up.
+void WebKitPage::ReportNotResponding() {
+    if (m_notRespondingSource) return;
+    m_notRespondingSource = g_idle_add(
+        [](gpointer self) -> gboolean {
+            auto* page = static_cast<WebKitPage*>(self);
+            page->m_notRespondingSource = 0;
+            if (page->m_listener) page->m_listener->OnPageNotResponding();
+            return G_SOURCE_REMOVE;
+        },
+        this);
+}
+
+void WebKitPage::RestartProcess() {
+    // Ending the process ends every call still waiting on it.
+    webkit_web_view_terminate_web_process(m_view.get());
+    webkit_web_view_reload(m_view.get());
 }
 
 bool WebKitPage::CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) {
@@ -197,6 +231,7 @@ gboolean WebKitPage::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, G
 void WebKitPage::OnProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self) {
     auto* page = static_cast<WebKitPage*>(self);
     ++page->m_processEnds;
+    if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) return;  // our own restart
     const char* why = reason == WEBKIT_WEB_PROCESS_CRASHED            ? "crashed"
                       : reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "exceeded its memory limit"
                                                                           : "was ended";

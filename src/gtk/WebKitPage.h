@@ -21,7 +21,9 @@ public:
     WebKitWebView* View() const { return m_view.get(); }
 
     void SetListener(IPageEvents* listener) { m_listener = listener; }
-    // Longest wait for one page call; 0 waits for as long as it takes.
+    // Longest wait for one page call, not counting the time in which the
+    // page shows a dialog of its own; 0 waits for as long as it takes. A
+    // call that runs out tells the listener that the page does not respond.
     void SetCallDeadline(unsigned milliseconds) { m_deadlineMs = milliseconds; }
 
     void Navigate(const std::string& uri) override;
@@ -31,10 +33,14 @@ public:
     void SetInputEnabled(bool enabled) override;
     bool IsInputEnabled() const override;
     bool IsShowingDialog() const override;
+    void RestartProcess() override;
     void EnableDeveloperTools() override;
 
 private:
+    static constexpr guint kDeadlineTickMs = 100;
+
     bool Run(const char* body, GVariant* arguments, std::string* result);
+    void ReportNotResponding();
     static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
     static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer self);
     static void OnProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self);
@@ -46,6 +52,7 @@ private:
     // Counts ends of the web process: a call waiting across one gives up.
     unsigned m_processEnds = 0;
     unsigned m_deadlineMs = 0;
+    guint m_notRespondingSource = 0;
 };
 
 }  // namespace dorv

@@ -124,6 +124,7 @@ int RunCourse() {
     // The page's engine starts first: its web process launches while the
     // window is built and drawn.
     dorv::WebKitPage page;
+    page.SetCallDeadline(dorv::CDORVView::kPageCallDeadlineMs);
     dorv::GlibTimers timers;
     dorv::SoupUrlFetcher fetcher;
     dorv::PosixFileStore files;

@@ -38,3 +38,28 @@ case_signals_save_and_close() {
   wait_exit 1
   expect_eq "$exit_status" 130 "exit status after a second SIGINT"
 }
+
+case_page_that_stops_responding() {
+  make_probe_course "$work/c" ""
+  start_probe "$work/c"
+  # Time in the page's own dialog does not count: an alert left open for
+  # longer than the deadline is no hang.
+  press "$probe_window" g
+  sleep 12
+  running || fail "the program ended"
+  grep -q -F "応答しなくなりました" "$work/err" && fail "the time in the page's alert counted as a hang"
+  press "$probe_window" Return
+  wait_seen alert-answered 10
+  # A GetState that never returns: after 10 s the learner is told, the
+  # page's process is ended and the page loaded again.
+  press "$probe_window" h
+  local box
+  box=$(wait_window DORV 20)
+  grep -q -F "DORV: ページが応答しなくなりました。ページを読み込み直します。" "$work/err" || fail "the learner was not told"
+  press "$box" Return
+  for _ in $(seq 100); do [ "$(count_seen loaded)" -ge 2 ] && break; sleep 0.1; done
+  expect_eq "$(count_seen loaded)" 2 "page loads"
+  # The course still closes as usual.
+  press "$probe_window" ctrl+w
+  confirm_quit_and_wait_exit " Probe" "$probe_window"
+}

@@ -63,6 +63,7 @@ protected:
     struct LoadCounter : IPageEvents {
         void OnDocumentComplete() override { ++count; }
         void OnPageProcessEnded(const std::string&) override {}
+        void OnPageNotResponding() override {}
         int count = 0;
     } loads;
     WebKitPage page;

@@ -56,6 +56,7 @@ public:
 
     void Navigate(const std::string& uri) override { navigations.push_back(uri); }
     void Reload() override { ++reloads; }
+    void RestartProcess() override { ++restarts; }
     bool CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) override {
         calls.push_back({name, args});
         if (whileWaiting) whileWaiting();
@@ -94,6 +95,7 @@ public:
     bool showingDialog = false;
     bool developerTools = false;
     int reloads = 0;
+    int restarts = 0;
 };
 
 class FakeTimers : public ITimers {

@@ -91,8 +91,10 @@ function IsFullScr() {
 }
 
 document.addEventListener('keydown', (e) => {
-  // "g" asks for one more alert from GetState.
+  // "g" asks for one more alert from GetState, "h" for a GetState that
+  // never returns (once per session: not again after the page is reloaded).
   if (e.key === 'g') opts.getStateAlerts++;
+  if (e.key === 'h' && !sessionStorage.getItem('hung')) opts.hangOnce = true;
   report('key-' + (e.key === ' ' ? 'Space' : e.key) + (e.repeat ? '-repeat' : ''));
 });
 document.addEventListener('mousedown', () => {
