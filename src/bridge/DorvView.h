@@ -124,6 +124,9 @@ private:
     bool IsBusy() const { return m_nPageCallDepth > 0 || m_nPollDepth > 0 || m_nModalDepth > 0; }
     void ScheduleDeferred();
     void RunDeferred();
+    // Only the course's own pages are called: a page from elsewhere could
+    // otherwise drive the learner's files.
+    bool IsServedPage();
     // The application's message box; deferred work waits for the answer.
     void ShowMessage(const std::string& text);
 
@@ -141,6 +144,7 @@ private:
     bool m_bPollHeld = false;
     bool m_bPollTimerOn = false;
     bool m_bConfirming = false;  // the quit dialog is on screen
+    std::string m_strRefusedUri;  // the foreign page last refused, traced once
     std::deque<std::function<void()>> m_deferred;
     bool m_bDeferredPosted = false;
 };

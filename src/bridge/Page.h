@@ -12,6 +12,8 @@ public:
     virtual ~IPage() = default;
 
     virtual void Navigate(const std::string& uri) = 0;
+    // The address of the document now shown; "" before the first.
+    virtual std::string CurrentUri() const = 0;
     virtual void Reload() = 0;
     // Ends the engine's process that runs the page (calls waiting on it give
     // up) and loads the page again.

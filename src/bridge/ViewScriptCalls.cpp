@@ -1,6 +1,8 @@
 // Page calls of the view.
 #include "bridge/ArgumentString.h"
+#include "app/DorvApp.h"
 #include "bridge/DorvView.h"
+#include "bridge/PageLocation.h"
 #include "common/Trace.h"
 
 namespace dorv {
@@ -9,7 +11,22 @@ bool CDORVView::CallScript(const std::string& function, const std::string& argum
     return CallScript(function, argumentString, nullptr);
 }
 
+bool CDORVView::IsServedPage() {
+    std::string uri = m_services.page.CurrentUri();
+    // Before the first document there is nothing to call, and nothing is.
+    if (uri.empty() || IsCoursePage(m_app.m_strMain, uri)) {
+        m_strRefusedUri.clear();
+        return true;
+    }
+    if (uri != m_strRefusedUri) {
+        m_strRefusedUri = uri;
+        Trace("%s is not one of the course's pages: it is neither polled nor called", uri.c_str());
+    }
+    return false;
+}
+
 bool CDORVView::CallScript(const std::string& function, const std::string& argumentString, std::string* result) {
+    if (!IsServedPage()) return false;
     std::vector<std::string> args = ParseArgumentString(argumentString);
     BeginPageCall();
     std::string answer;
@@ -36,6 +53,7 @@ bool CDORVView::CallScriptForText(const std::string& function, int receiveBuffer
 }
 
 bool CDORVView::SetElementContent(const std::string& id, const std::string& html) {
+    if (!IsServedPage()) return false;
     BeginPageCall();
     bool ok = m_services.page.SetElementContent(id, html);
     EndPageCall();

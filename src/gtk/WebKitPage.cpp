@@ -84,6 +84,7 @@ WebKitPage::WebKitPage() : m_view(WEBKIT_WEB_VIEW(webkit_web_view_new())) {
     g_signal_connect(view, "load-failed", G_CALLBACK(OnLoadFailed), this);
     g_signal_connect(view, "web-process-terminated", G_CALLBACK(OnProcessTerminated), this);
     g_signal_connect(view, "context-menu", G_CALLBACK(OnContextMenu), this);
+    g_signal_connect(view, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
     // The page area shows the page at scale 1 without a scroll bar of its
     // own; the page still scrolls with the wheel and the keys.
     webkit_web_view_set_zoom_level(view, 1.0);
@@ -103,6 +104,58 @@ WebKitPage::~WebKitPage() {
 void WebKitPage::Navigate(const std::string& uri) { webkit_web_view_load_uri(m_view.get(), uri.c_str()); }
 
 void WebKitPage::Reload() { webkit_web_view_reload(m_view.get()); }
+
+std::string WebKitPage::CurrentUri() const {
+    const char* uri = webkit_web_view_get_uri(m_view.get());
+    return uri ? uri : "";
+}
+
+// A page from elsewhere opens in the user's web browser; the window keeps
+// the course, so that the learner is never left without a way back.
+bool WebKitPage::KeepOut(const char* uri) {
+    if (!uri || !m_guard || m_guard(uri)) return false;
+    // One navigation reports its address more than once (started, failed).
+    gint64 now = g_get_monotonic_time();
+    if (m_keptOut == uri && now - m_keptOutAt < kKeptOutRepeatUs) return true;
+    m_keptOut = uri;
+    m_keptOutAt = now;
+    GError* error = nullptr;
+    if (g_app_info_launch_default_for_uri(uri, nullptr, &error)) {
+        Trace("%s is not one of the course's pages: opened in the web browser", uri);
+    } else {
+        Trace("%s is not one of the course's pages: no web browser opened it (%s)", uri, error->message);
+        g_error_free(error);
+    }
+    return true;
+}
+
+gboolean WebKitPage::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                                    gpointer self) {
+    if (type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION && type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
+        return FALSE;
+    }
+    WebKitNavigationAction* action =
+        webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    // Links and forms that the learner follows open elsewhere before any
+    // request is made. Other navigations (a frame's content, a script)
+    // cannot be told apart here from the window's own: a page from
+    // elsewhere that the window itself is sent to is turned back when it
+    // commits (OnLoadChanged).
+    if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
+        switch (webkit_navigation_action_get_navigation_type(action)) {
+            case WEBKIT_NAVIGATION_TYPE_LINK_CLICKED:
+            case WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED:
+            case WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED:
+                break;
+            default:
+                return FALSE;
+        }
+    }
+    const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    if (!static_cast<WebKitPage*>(self)->KeepOut(uri)) return FALSE;
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
+}
 
 bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result) {
     auto call = std::make_shared<PendingCall>();
@@ -215,15 +268,31 @@ gboolean WebKitPage::OnContextMenu(WebKitWebView*, WebKitContextMenu*, WebKitHit
 }
 
 void WebKitPage::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {
+    auto* page = static_cast<WebKitPage*>(self);
+    // The window's own document never stays a page from elsewhere: one that
+    // a script or a server sent it to is left again at once (it is never
+    // polled or called meanwhile), back to the course.
+    if (event == WEBKIT_LOAD_COMMITTED && page->KeepOut(webkit_web_view_get_uri(view))) {
+        webkit_web_view_stop_loading(view);
+        if (webkit_web_view_can_go_back(view)) {
+            webkit_web_view_go_back(view);
+        } else if (!page->m_lastCourseUri.empty()) {
+            webkit_web_view_load_uri(view, page->m_lastCourseUri.c_str());
+        }
+        return;
+    }
+    if (event == WEBKIT_LOAD_COMMITTED) page->m_lastCourseUri = webkit_web_view_get_uri(view);
     if (event != WEBKIT_LOAD_FINISHED) return;
     const char* uri = webkit_web_view_get_uri(view);
     Trace("page loaded: %s (page area %dx%d)", uri ? uri : "", gtk_widget_get_width(GTK_WIDGET(view)),
           gtk_widget_get_height(GTK_WIDGET(view)));
-    auto* page = static_cast<WebKitPage*>(self);
     if (page->m_listener) page->m_listener->OnDocumentComplete();
 }
 
-gboolean WebKitPage::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer) {
+gboolean WebKitPage::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer self) {
+    // A page from elsewhere that failed (or was stopped) shows no error
+    // page: the window keeps the course.
+    if (static_cast<WebKitPage*>(self)->KeepOut(uri)) return TRUE;
     Trace("page failed to load: %s: %s", uri ? uri : "", error ? error->message : "");
     return FALSE;  // the engine shows its own error page
 }

@@ -5,6 +5,8 @@
 
 #include <webkit/webkit.h>
 
+#include <functional>
+
 #include "bridge/Page.h"
 #include "gtk/GObjectPtr.h"
 
@@ -21,12 +23,16 @@ public:
     WebKitWebView* View() const { return m_view.get(); }
 
     void SetListener(IPageEvents* listener) { m_listener = listener; }
+    // Which addresses the window may show; any other opens in the user's
+    // web browser instead, and the course stays.
+    void SetNavigationGuard(std::function<bool(const std::string& uri)> guard) { m_guard = std::move(guard); }
     // Longest wait for one page call, not counting the time in which the
     // page shows a dialog of its own; 0 waits for as long as it takes. A
     // call that runs out tells the listener that the page does not respond.
     void SetCallDeadline(unsigned milliseconds) { m_deadlineMs = milliseconds; }
 
     void Navigate(const std::string& uri) override;
+    std::string CurrentUri() const override;
     void Reload() override;
     bool CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) override;
     bool SetElementContent(const std::string& id, const std::string& html) override;
@@ -44,11 +50,19 @@ private:
     static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
     static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer self);
     static void OnProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self);
+    static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                                   gpointer self);
+    bool KeepOut(const char* uri);
     static gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, WebKitHitTestResult*, gpointer self);
 
     GObjectPtr<WebKitWebView> m_view;
     bool m_bDeveloperTools = false;
     IPageEvents* m_listener = nullptr;
+    std::function<bool(const std::string&)> m_guard;
+    static constexpr gint64 kKeptOutRepeatUs = 1000000;
+    std::string m_keptOut;  // the page from elsewhere last opened in the browser, and when
+    gint64 m_keptOutAt = 0;
+    std::string m_lastCourseUri;  // the window's last document of the course
     // Counts ends of the web process: a call waiting across one gives up.
     unsigned m_processEnds = 0;
     unsigned m_deadlineMs = 0;

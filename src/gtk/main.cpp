@@ -13,6 +13,7 @@
 #include "app/DorvApp.h"
 #include "app/MainFrame.h"
 #include "bridge/DorvView.h"
+#include "bridge/PageLocation.h"
 #include "common/Trace.h"
 #include "gtk/GioDriveList.h"
 #include "gtk/GtkDialogs.h"
@@ -125,6 +126,7 @@ int RunCourse() {
     // window is built and drawn.
     dorv::WebKitPage page;
     page.SetCallDeadline(dorv::CDORVView::kPageCallDeadlineMs);
+    page.SetNavigationGuard([&](const std::string& uri) { return dorv::IsCoursePage(app.m_strMain, uri); });
     dorv::GlibTimers timers;
     dorv::SoupUrlFetcher fetcher;
     dorv::PosixFileStore files;

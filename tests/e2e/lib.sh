@@ -9,6 +9,7 @@ xvfb_pid=
 dorv_pid=
 
 cleanup() {
+  [ -n "${www_pid:-}" ] && kill "$www_pid" 2>/dev/null || true
   [ -n "$dorv_pid" ] && kill "$dorv_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true

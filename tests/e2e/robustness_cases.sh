@@ -63,3 +63,58 @@ case_page_that_stops_responding() {
   press "$probe_window" ctrl+w
   confirm_quit_and_wait_exit " Probe" "$probe_window"
 }
+
+# A web browser for the test: it writes down what it was asked to open.
+install_fake_browser() {
+  mkdir -p "$HOME/.local/share/applications" "$HOME/.config"
+  printf '[Desktop Entry]\nType=Application\nName=Browser\nExec=sh -c "echo \\\\"$1\\\\" >>%s" browser %%u\nMimeType=x-scheme-handler/http;text/html;\n' \
+    "$work/opened" >"$HOME/.local/share/applications/browser.desktop"
+  printf '[Default Applications]\nx-scheme-handler/http=browser.desktop\ntext/html=browser.desktop\n' >"$HOME/.config/mimeapps.list"
+}
+
+# Serves folder $1 on a loopback port of its own; sets www_port.
+serve_folder() {
+  python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$1" >"$work/www.log" 2>&1 &
+  www_pid=$!
+  for _ in $(seq 50); do
+    www_port=$(sed -n 's/.* port \([0-9]*\).*/\1/p' "$work/www.log" | head -n 1)
+    [ -n "$www_port" ] && return 0
+    sleep 0.1
+  done
+  fail "the test's web server did not start: $(cat "$work/www.log")"
+}
+
+case_pages_from_elsewhere_open_in_the_browser() {
+  # Another origin, served on loopback by the test.
+  mkdir -p "$work/www"
+  printf '<!DOCTYPE html><html><body><script>function GetState() { return "Quit:"; }</script>Elsewhere</body></html>' \
+    >"$work/www/away.html"
+  serve_folder "$work/www"
+  local away=http://127.0.0.1:$www_port/away.html
+  make_probe_course "$work/c" "" "{away: '$away'}"
+  start_x
+  install_fake_browser
+  export G_MESSAGES_DEBUG=dorv
+  start_dorv "$work/c"
+  probe_window=$(wait_window " Probe" 30)
+  wait_seen loaded 30
+  local key n=0
+  for key in l r; do
+    press "$probe_window" "$key"
+    n=$((n + 1))
+    sleep 1.2  # a second try of the same address is a new one
+    for _ in $(seq 50); do [ "$(grep -c -F "$away" "$work/opened" 2>/dev/null)" = "$n" ] && break; sleep 0.1; done
+    expect_eq "$(grep -c -F "$away" "$work/opened" 2>/dev/null)" "$n" "pages opened in the browser after '$key'"
+    grep -q -F "$away is not one of the course's pages: opened in the web browser" "$work/out" || fail "not traced"
+    # The course stays in the window, or comes back to it, and is polled
+    # as before.
+    sleep 1
+    press "$probe_window" a
+    for _ in $(seq 50); do [ "$(count_seen key-a)" = "$n" ] && break; sleep 0.1; done
+    expect_eq "$(count_seen key-a)" "$n" "keys reaching the course after '$key'"
+  done
+  grep -q -F "host command Quit" "$work/out" && fail "the page from elsewhere was polled"
+  kill "$www_pid" 2>/dev/null || true
+  press "$probe_window" ctrl+w
+  confirm_quit_and_wait_exit " Probe" "$probe_window"
+}

@@ -55,6 +55,7 @@ public:
     };
 
     void Navigate(const std::string& uri) override { navigations.push_back(uri); }
+    std::string CurrentUri() const override { return uri; }
     void Reload() override { ++reloads; }
     void RestartProcess() override { ++restarts; }
     bool CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) override {
@@ -89,6 +90,7 @@ public:
     std::function<void()> whileWaiting;
     std::set<std::string> elements;
     std::vector<std::string> navigations;
+    std::string uri;
     std::vector<Call> calls;
     std::vector<Call> writes;
     bool inputEnabled = true;

@@ -55,6 +55,20 @@ TEST_F(ViewBridgeTest, CallScriptSplitsTheArgumentStringAndReportsFailures) {
     EXPECT_TRUE(box.shown.empty());
 }
 
+TEST_F(ViewBridgeTest, PagesFromElsewhereAreNeitherPolledNorCalled) {
+    view.OnDocumentComplete();
+    Answer({"OnLoad:"});
+    page.elements.insert("isApp");
+    page.uri = "http://elsewhere/page.html";
+    Poll();
+    EXPECT_FALSE(view.SetElementContent("isApp", "1"));
+    EXPECT_TRUE(page.calls.empty());
+    EXPECT_TRUE(page.writes.empty());
+    page.uri = "file://" + folder.Path().string() + "/lesson/2.html";
+    Poll();
+    EXPECT_EQ(page.writes.size(), 1u);
+}
+
 TEST_F(ViewBridgeTest, CallScriptForTextHasNoArgumentsAndNoSizeLimit) {
     Define("Long", std::string(100000, 'x'));
     std::string text = "old";

@@ -22,6 +22,31 @@ TEST(PageLocation, UrlsStayAsTheyAre) {
     EXPECT_EQ(LocationToUri("https://h/main.htm"), "https://h/main.htm");
 }
 
+TEST(PageLocation, CoursePagesAreThoseOfTheMainPagesOriginOrFolder) {
+    struct Case {
+        const char* main;
+        const char* uri;
+        bool course;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"/srv/c/main.html", "file:///srv/c/main.html", true},
+             {"/srv/c/main.html", "file:///srv/c/unit%201/p.html?x#y", true},
+             {"/srv/c/main.html", "file:///srv/other/p.html", false},
+             {"/srv/c/main.html", "file:///srv/c/../other/p.html", false},
+             {"/srv/c/main.html", "file:///srv/cc/p.html", false},
+             {"/srv/c/main.html", "http://srv/c/main.html", false},
+             {"/srv/c/main.html", "about:blank", false},
+             {"http://h/c/main.html", "http://H:80/other/p.html", true},
+             {"http://h/c/main.html", "https://h/c/main.html", false},
+             {"http://h/c/main.html", "http://h:8080/c/main.html", false},
+             {"http://h/c/main.html", "http://h.evil/c/main.html", false},
+             {"http://h/c/main.html", "http://h@evil/c/main.html", false},
+             {"https://h/c/main.html", "https://h:443/x", true},
+         }) {
+        EXPECT_EQ(IsCoursePage(c.main, c.uri), c.course) << c.main << " " << c.uri;
+    }
+}
+
 TEST(MainFrame, CaptionReachesTheWindowOtherTextsDoNot) {
     test::FakeFrameWindow window;
     test::OpenGate gate;

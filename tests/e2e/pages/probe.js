@@ -95,6 +95,17 @@ document.addEventListener('keydown', (e) => {
   // never returns (once per session: not again after the page is reloaded).
   if (e.key === 'g') opts.getStateAlerts++;
   if (e.key === 'h' && !sessionStorage.getItem('hung')) opts.hangOnce = true;
+  // "l" follows a link to opts.away, "r" sends the window there by script.
+  if (e.key === 'l' || e.key === 'r') {
+    try {
+      const link = document.createElement('a');
+      link.href = opts.away;
+      document.body.appendChild(link);
+      if (e.key === 'l') link.click(); else location.href = opts.away;
+    } catch (x) {
+      report('error-' + x);
+    }
+  }
   report('key-' + (e.key === ' ' ? 'Space' : e.key) + (e.repeat ? '-repeat' : ''));
 });
 document.addEventListener('mousedown', () => {
