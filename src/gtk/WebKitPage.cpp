@@ -105,10 +105,9 @@ void WebKitPage::Navigate(const std::string& uri) { webkit_web_view_load_uri(m_v
 
 void WebKitPage::Reload() { webkit_web_view_reload(m_view.get()); }
 
-std::string WebKitPage::CurrentUri() const {
-    const char* uri = webkit_web_view_get_uri(m_view.get());
-    return uri ? uri : "";
-}
+// The document the page's process now runs: the engine's own address moves
+// on as soon as a navigation starts, before its document replaces this one.
+std::string WebKitPage::CurrentUri() const { return m_committedUri; }
 
 // A page from elsewhere opens in the user's web browser; the window keeps
 // the course, so that the learner is never left without a way back.
@@ -272,6 +271,10 @@ void WebKitPage::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpoin
     // The window's own document never stays a page from elsewhere: one that
     // a script or a server sent it to is left again at once (it is never
     // polled or called meanwhile), back to the course.
+    if (event == WEBKIT_LOAD_COMMITTED) {
+        const char* uri = webkit_web_view_get_uri(view);
+        page->m_committedUri = uri ? uri : "";
+    }
     if (event == WEBKIT_LOAD_COMMITTED && page->KeepOut(webkit_web_view_get_uri(view))) {
         webkit_web_view_stop_loading(view);
         if (webkit_web_view_can_go_back(view)) {

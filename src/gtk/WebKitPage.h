@@ -63,6 +63,7 @@ private:
     std::string m_keptOut;  // the page from elsewhere last opened in the browser, and when
     gint64 m_keptOutAt = 0;
     std::string m_lastCourseUri;  // the window's last document of the course
+    std::string m_committedUri;   // the document now shown
     // Counts ends of the web process: a call waiting across one gives up.
     unsigned m_processEnds = 0;
     unsigned m_deadlineMs = 0;
