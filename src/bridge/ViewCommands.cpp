@@ -48,13 +48,14 @@ void CDORVView::DispatchCommand(const std::string& word, const std::string& argu
     const auto* entry = std::find_if(std::begin(kCommands), std::end(kCommands),
                                      [&](const auto& candidate) { return word == candidate.word; });
     if (entry == std::end(kCommands)) {
-        Trace("host command %s ignored: unknown", word.c_str());
+        // A page may send anything: the trace shows the start of it.
+        Trace("host command %.200s ignored: unknown", word.c_str());
         return;
     }
     if (argument.empty()) {
         Trace("host command %s", word.c_str());
     } else {
-        Trace("host command %s \"%s\"", word.c_str(), argument.c_str());
+        Trace("host command %s \"%.200s\"", word.c_str(), argument.c_str());
     }
     // Every word is named: the compiler reports a word left out.
     switch (entry->command) {

@@ -106,6 +106,9 @@ void InstallIcon() {
 int RunCourse() {
     // The name the desktop knows the program by, however it was started.
     g_set_prgname("dorv");
+    // A file-size limit makes a write fail (and the learner is told), rather
+    // than end the program with the data of this run.
+    std::signal(SIGXFSZ, SIG_IGN);
     InstallTrace();
     dorv::Trace("DORV starting");
     if (!gtk_init_check()) {

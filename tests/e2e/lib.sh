@@ -13,6 +13,7 @@ cleanup() {
   [ -n "$dorv_pid" ] && kill "$dorv_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
+  [ -n "${mounted:-}" ] && umount "$mounted" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT

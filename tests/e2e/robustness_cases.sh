@@ -121,3 +121,106 @@ case_pages_from_elsewhere_open_in_the_browser() {
   press "$probe_window" ctrl+w
   confirm_quit_and_wait_exit " Probe" "$probe_window"
 }
+
+# Copies of the learner's files, to compare with afterwards.
+snapshot_learner() { rm -rf "$work/before"; cp -r "$work/stick/PLENA" "$work/before"; }
+expect_learner_intact() {
+  diff -r "$work/before" "$work/stick/PLENA" >&2 || fail "the learner's files changed: $1"
+}
+
+case_hostile_answers_change_nothing() {
+  start_learner_course "score: 's'"
+  press "$probe_window" ctrl+w   # nothing in the files yet: Test: first
+  press "$(quit_dialog " Probe" "$probe_window")" Escape
+  snapshot_learner
+  local key marker
+  for key in 1 2 3; do
+    marker=$(case $key in 1) echo big-done ;; 2) echo lines-done ;; 3) echo garbage-done ;; esac)
+    press "$probe_window" "$key"
+    wait_seen "$marker" 60
+  done
+  running || fail "the program ended"
+  [ ! -s "$work/err" ] || fail "messages were shown: $(head -c 300 "$work/err")"
+  expect_learner_intact "after hostile answers"
+  # A page whose every function throws: nothing shown, and it still closes.
+  press "$probe_window" t
+  sleep 1
+  press "$probe_window" ctrl+w
+  confirm_quit_and_wait_exit " Probe" "$probe_window"
+  [ ! -s "$work/err" ] || fail "messages were shown: $(head -c 300 "$work/err")"
+}
+
+case_hostile_sizes_and_names() {
+  local long
+  long=$(printf 'n%.0s' $(seq 10000))
+  start_learner_course "prefSizes: ['1', '-1', 'abc', '99999999999'],
+    later: [[500, 'Rename:'], [2500, 'Rename:\\nRename:\\nCreate:..\\nCreate:a/b\\nCreate:a\\\\b\\nCreate:x\\u0001y\\nCreate:$long\\nSeen-names-done:']]"
+  local data=$work/stick/PLENA/PROBE
+  # "-1": the out-of-memory message; PREF.PRF as it was.
+  local box
+  box=$(wait_window DORV 20)
+  grep -q -x -F "DORV: Out of memory." "$work/err" || fail "no out-of-memory message"
+  press "$box" Return
+  expect_eq "$(cat "$data/PREF.PRF")" "p" "PREF.PRF after GetPrefSize -1"
+  # "abc" and "99999999999" save as usual; the names that reach elsewhere,
+  # or cannot be a folder, make nothing.
+  wait_seen names-done 30
+  expect_eq "$(cat "$data/PREF.PRF")" "p" "PREF.PRF"
+  expect_eq "$(cd "$work/stick" && find . | sort | tr '\n' ' ')" \
+    ". ./PLENA ./PLENA/PROBE ./PLENA/PROBE/PREF.PRF ./PLENA/PROBE/taro " "folders on the stick"
+  [ ! -e "$work/stick/PLENA/a" ] && [ ! -e "$work/c/a" ] || fail "a refused name made a folder"
+  expect_eq "$(grep -c '^DORV: ' "$work/err")" 1 "messages shown"
+  running || fail "the program ended"
+}
+
+case_disk_faults_keep_earlier_files() {
+  # The stick is a small file system of its own, filled up. (A file-size
+  # limit cannot stand in for it where no file system may be mounted: the
+  # page engine and its helpers do not start under one.)
+  mkdir -p "$work/stick"
+  local full=
+  if mount -t tmpfs -o size=256k tmpfs "$work/stick" 2>/dev/null; then
+    mounted=$work/stick
+    full=1
+  else
+    echo "note: no file system may be mounted here; the full-disk part is left out" >&2
+  fi
+  start_learner_course "score: '$(printf 's%.0s' $(seq 6000))', later: [[1500, 'Test:\\nSeen-saved:']]"
+  local learner=$work/stick/PLENA/PROBE/taro box file
+  if [ -n "$full" ]; then
+    printf 'old' >"$learner/SCORE.DAT"
+    kill "$dorv_pid"; wait "$dorv_pid" 2>/dev/null; dorv_pid=
+    cat /dev/zero >"$work/stick/filler" 2>/dev/null || true   # the stick is full now
+    start_dorv "$work/c"
+    probe_window=$(wait_window " Probe" 30)
+    # The page saves its preferences again ("Create:") and then the scores
+    # ("Test:"): both are refused by the full disk, and the learner is told.
+    for file in "$work/stick/PLENA/PROBE/PREF.PRF" "$learner/SCORE.DAT"; do
+      box=$(wait_window DORV 30)
+      for _ in $(seq 50); do grep -q -F "DORV: Disk full while accessing $file." "$work/err" && break; sleep 0.1; done
+      grep -q -F "DORV: Disk full while accessing $file." "$work/err" || fail "the full disk was not reported for $file: $(cat "$work/err")"
+      press "$box" Return
+      wait_window_gone DORV
+    done
+    expect_eq "$(cat "$work/stick/PLENA/PROBE/PREF.PRF")" "p" "PREF.PRF after a failed save"
+    expect_eq "$(cat "$learner/SCORE.DAT")" "old" "SCORE.DAT after a failed save"
+    [ ! -e "$learner/SCORE.DAT.new" ] || fail "a half-written file was left"
+    rm -f "$work/stick/filler"
+    kill "$dorv_pid"; wait "$dorv_pid" 2>/dev/null; dorv_pid=
+    start_dorv "$work/c"
+    probe_window=$(wait_window " Probe" 30)
+    wait_seen ready
+  fi
+  # The learner's folder removed while selected: the history is not saved,
+  # as the learner is told, and nothing else breaks.
+  rm -rf "$learner"
+  press "$probe_window" ctrl+w
+  press "$(quit_dialog " Probe" "$probe_window")" Return
+  box=$(wait_window DORV 20)
+  grep -q -F "ログファイルを開けませんでした。" "$work/err" || fail "the missing folder was not reported"
+  press "$box" Return
+  press "$(wait_window DORV 20)" Return
+  wait_exit 20
+  expect_eq "$exit_status" 0 "exit status"
+  [ ! -e "$learner" ] || fail "the removed learner folder came back"
+}

@@ -39,14 +39,37 @@ function UpdateDrives(...args) { reportArgs('drives', args); }
 function UpdateUsers(...args) { reportArgs('users', args); }
 function SetPosData(...args) { reportArgs('pos', args); }
 function SetScoreData(...args) { reportArgs('score', args); }
-function GetPrefSize() { return String((opts.pref || '').length); }
+function GetPrefSize() {
+  return opts.prefSizes && opts.prefSizes.length ? opts.prefSizes.shift() : String((opts.pref || '').length);
+}
 function GetPrefData() { return opts.pref; }
 function GetPosData() { return opts.pos; }
 function GetScoreData() { return opts.score; }
-function OnClose() { report('onclose'); }
+function OnClose() {
+  if (throwing) throw new Error('always');
+  report('onclose');
+}
 function GetLogData() { return (opts.logs || []).shift() || ''; }
 
+// Answers that no course should give, sent once each when their key is
+// pressed: "1" 10 MB on one line, "2" 100,000 lines, "3" binary garbage
+// with unpaired surrogates; "t" makes every page function throw.
+const hostile = [];
+let throwing = false;
+document.addEventListener('keydown', (e) => {
+  if (e.key === '1') hostile.push('x'.repeat(10 * 1024 * 1024) + '\nSeen-big-done:');
+  if (e.key === '2') hostile.push('Nothing:\n'.repeat(100000) + 'Seen-lines-done:');
+  if (e.key === '3') {
+    let garbage = '';
+    for (let i = 0; i < 4096; i++) garbage += String.fromCharCode((i * 7919) % 65536);
+    hostile.push(garbage + '\uD800\uDFFF\uDC00\u0000\nSeen-garbage-done:');
+  }
+  if (e.key === 't') throwing = true;
+});
+
 function GetState() {
+  if (throwing) throw new Error('always');
+  if (hostile.length) return hostile.shift();
   notePoll();
   // Hangs once per session, to stand for a page whose process dies mid-call.
   if (opts.hangOnce && !sessionStorage.getItem('hung')) {
