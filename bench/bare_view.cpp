@@ -19,8 +19,8 @@ void OnAnswer(GObject* source, GAsyncResult* result, gpointer) {
 
 gboolean Poll(gpointer view) {
     g_waiting = true;
-    webkit_web_view_call_async_javascript_function(WEBKIT_WEB_VIEW(view), "return GetState();", -1, nullptr,
-                                                   nullptr, nullptr, nullptr, OnAnswer, nullptr);
+    webkit_web_view_call_async_javascript_function(WEBKIT_WEB_VIEW(view), "return GetState();", -1, nullptr, nullptr,
+                                                   nullptr, nullptr, OnAnswer, nullptr);
     while (g_waiting) g_main_context_iteration(nullptr, TRUE);
     return G_SOURCE_CONTINUE;
 }

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/DorvApp.h"
 #include "app/CloseGate.h"
+#include "app/DorvApp.h"
 #include "app/FrameWindow.h"
 #include "app/MainFrame.h"
 #include "bridge/DorvView.h"
@@ -50,7 +50,7 @@ struct NoTimers : dorv::ITimers {
 struct Loads : dorv::IPageEvents {
     void OnDocumentComplete() override { ++count; }
     void OnPageProcessEnded(const std::string&) override {}
-        void OnPageNotResponding() override {}
+    void OnPageNotResponding() override {}
     int count = 0;
 };
 
@@ -149,27 +149,26 @@ int main() {
     std::string text;
     for (int i = 0; i < 200; ++i) view.CallScriptForText("Trivial", 32, text);  // warm up both paths
     for (int i = 0; i < 200; ++i) DirectCall(page.View(), "return Trivial();", nullptr, &text);
-    Report("round trip, trivial function",
-           Measure(
-               calls, [&] { view.CallScriptForText("Trivial", 32, text); },
-               [&] { DirectCall(page.View(), "return Trivial();", nullptr, &text); }));
+    Report("round trip, trivial function", Measure(
+                                               calls, [&] { view.CallScriptForText("Trivial", 32, text); },
+                                               [&] { DirectCall(page.View(), "return Trivial();", nullptr, &text); }));
 
     const std::string big(10 * 1024 * 1024, 'x');
     const std::string quoted = "'" + big + "'";
     const int transfers = 15;
-    Report("10 MB string to the page", Measure(
-                                            transfers, [&] { view.CallScript("Sink", quoted, &text); },
-                                            [&] {
-                                                GVariantBuilder b;
-                                                g_variant_builder_init(&b, G_VARIANT_TYPE_VARDICT);
-                                                g_variant_builder_add(&b, "{sv}", "s", g_variant_new_string(big.c_str()));
-                                                DirectCall(page.View(), "return Sink(s);", g_variant_builder_end(&b), &text);
-                                            }));
-    std::string fromShell, fromEngine;
-    Report("10 MB string from the page",
+    Report("10 MB string to the page",
            Measure(
-               transfers, [&] { view.CallScriptForText("Big", 32, fromShell); },
-               [&] { DirectCall(page.View(), "return Big();", nullptr, &fromEngine); }));
+               transfers, [&] { view.CallScript("Sink", quoted, &text); },
+               [&] {
+                   GVariantBuilder b;
+                   g_variant_builder_init(&b, G_VARIANT_TYPE_VARDICT);
+                   g_variant_builder_add(&b, "{sv}", "s", g_variant_new_string(big.c_str()));
+                   DirectCall(page.View(), "return Sink(s);", g_variant_builder_end(&b), &text);
+               }));
+    std::string fromShell, fromEngine;
+    Report("10 MB string from the page", Measure(
+                                             transfers, [&] { view.CallScriptForText("Big", 32, fromShell); },
+                                             [&] { DirectCall(page.View(), "return Big();", nullptr, &fromEngine); }));
     std::printf("(sizes received: shell %zu, engine %zu bytes)\n", fromShell.size(), fromEngine.size());
 
     page.SetListener(nullptr);

@@ -27,8 +27,8 @@ bool CAboutDlg::GetVersionString(const std::string& name, std::string& value) {
 std::string CAboutDlg::BuildText(const CMainFrame& frame, const std::string& productVersion) {
     // Fields 0, 1 and 2, the last two written together: 3.0.1.76 reads
     // "Ver 3.01"; the build number is not shown.
-    std::string number = GetToken(productVersion, ".", 0) + "." + GetToken(productVersion, ".", 1) +
-                         GetToken(productVersion, ".", 2);
+    std::string number =
+        GetToken(productVersion, ".", 0) + "." + GetToken(productVersion, ".", 1) + GetToken(productVersion, ".", 2);
     return frame.GetSoftwareName() + "  Ver " + number + "\n" + frame.GetCaption() + "  " + frame.GetCourseVersion() +
            "\n" + frame.GetCopyright();
 }

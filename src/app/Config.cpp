@@ -75,8 +75,7 @@ struct DocFree {
 
 }  // namespace
 
-CConfig::CConfig(std::string location, IUrlFetcher* fetcher)
-    : m_location(std::move(location)), m_fetcher(fetcher) {}
+CConfig::CConfig(std::string location, IUrlFetcher* fetcher) : m_location(std::move(location)), m_fetcher(fetcher) {}
 
 bool CConfig::Fail(std::string why) const {
     m_strLastFailure = std::move(why);
@@ -116,7 +115,8 @@ bool CConfig::GetValue(const std::string& tagName, const std::string& attributeN
     xmlNode* element = FindFirstElement(doc->children, tagName);
     if (!element) return Fail(m_location + " has no element \"" + tagName + "\"");
     xmlAttr* attr = FindAttribute(element, attributeName);
-    if (!attr) return Fail("the element \"" + tagName + "\" of " + m_location + " has no attribute \"" + attributeName + "\"");
+    if (!attr)
+        return Fail("the element \"" + tagName + "\" of " + m_location + " has no attribute \"" + attributeName + "\"");
     xmlChar* text = xmlNodeListGetString(doc.get(), attr->children, 1);
     value = text ? reinterpret_cast<const char*>(text) : "";
     xmlFree(text);

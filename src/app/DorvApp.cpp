@@ -31,8 +31,7 @@ CDORVApp::CDORVApp(IMessageBox& messages) : m_messages(messages) {}
 
 bool CDORVApp::InitInstance() {
     std::string cwd = CurrentDirectory();
-    std::string iniPath = cwd.empty() ? std::string(kIniFileName)
-                                      : cwd + (cwd.back() == '/' ? "" : "/") + kIniFileName;
+    std::string iniPath = cwd.empty() ? std::string(kIniFileName) : cwd + (cwd.back() == '/' ? "" : "/") + kIniFileName;
     Trace("reading %s", iniPath.c_str());
     CIniFile ini = CIniFile::Load(iniPath);
 

@@ -43,8 +43,7 @@ std::string_view NextLine(std::string_view& rest) {
 }
 
 std::string Unquote(std::string_view value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
     return std::string(TruncateUtf8(value, CIniFile::kMaxValueBytes));

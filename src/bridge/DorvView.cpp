@@ -10,8 +10,7 @@
 namespace dorv {
 namespace {
 
-constexpr const char* kProcessEndedMessage =
-    "ページの表示処理が異常終了しました。ページを読み込み直します。";
+constexpr const char* kProcessEndedMessage = "ページの表示処理が異常終了しました。ページを読み込み直します。";
 constexpr const char* kNotRespondingMessage = "ページが応答しなくなりました。ページを読み込み直します。";
 
 }  // namespace

@@ -143,7 +143,7 @@ private:
     // A tick fell due while a page call waited: one poll is deferred for it.
     bool m_bPollHeld = false;
     bool m_bPollTimerOn = false;
-    bool m_bConfirming = false;  // the quit dialog is on screen
+    bool m_bConfirming = false;   // the quit dialog is on screen
     std::string m_strRefusedUri;  // the foreign page last refused, traced once
     std::deque<std::function<void()>> m_deferred;
     bool m_bDeferredPosted = false;

@@ -22,8 +22,7 @@ public:
     // Calls the page's global function `name` with string arguments. True
     // when the function exists and returned without throwing; `result`, when
     // given, then receives its value as text (undefined and null as "").
-    virtual bool CallFunction(const std::string& name, const std::vector<std::string>& args,
-                              std::string* result) = 0;
+    virtual bool CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) = 0;
 
     // Writes `html` into every element whose id is exactly `id`; true when at
     // least one write succeeded.

@@ -42,8 +42,8 @@ std::string Origin(const std::string& uri) {
     std::string authority = Lowered(uri.substr(start, end == std::string::npos ? std::string::npos : end - start));
     size_t at = authority.rfind('@');
     if (at != std::string::npos) authority.erase(0, at + 1);  // no user information
-    bool hasPort = authority.find(':', authority.rfind(']') == std::string::npos ? 0 : authority.rfind(']')) !=
-                   std::string::npos;
+    bool hasPort =
+        authority.find(':', authority.rfind(']') == std::string::npos ? 0 : authority.rfind(']')) != std::string::npos;
     if (!hasPort) authority += scheme == "https" ? ":443" : scheme == "http" ? ":80" : "";
     return scheme + "://" + authority;
 }

@@ -10,8 +10,21 @@ namespace dorv {
 namespace {
 
 enum class HostCommand {
-    DisableMouse, EnableMouse, CheckDrives, Drive, User, Create, Rename, Delete,
-    StartRegist, StartMain, Log, Test, OnLoad, Quit, ForceQuit,
+    DisableMouse,
+    EnableMouse,
+    CheckDrives,
+    Drive,
+    User,
+    Create,
+    Rename,
+    Delete,
+    StartRegist,
+    StartMain,
+    Log,
+    Test,
+    OnLoad,
+    Quit,
+    ForceQuit,
 };
 
 // Tested in this order; the first equal word is carried out.
@@ -19,13 +32,20 @@ constexpr struct {
     const char* word;
     HostCommand command;
 } kCommands[] = {
-    {"DisableMouse:", HostCommand::DisableMouse}, {"EnableMouse:", HostCommand::EnableMouse},
-    {"CheckDrives:", HostCommand::CheckDrives},   {"Drive:", HostCommand::Drive},
-    {"User:", HostCommand::User},                 {"Create:", HostCommand::Create},
-    {"Rename:", HostCommand::Rename},             {"Delete:", HostCommand::Delete},
-    {"StartRegist:", HostCommand::StartRegist},   {"StartMain:", HostCommand::StartMain},
-    {"Log:", HostCommand::Log},                   {"Test:", HostCommand::Test},
-    {"OnLoad:", HostCommand::OnLoad},             {"Quit:", HostCommand::Quit},
+    {"DisableMouse:", HostCommand::DisableMouse},
+    {"EnableMouse:", HostCommand::EnableMouse},
+    {"CheckDrives:", HostCommand::CheckDrives},
+    {"Drive:", HostCommand::Drive},
+    {"User:", HostCommand::User},
+    {"Create:", HostCommand::Create},
+    {"Rename:", HostCommand::Rename},
+    {"Delete:", HostCommand::Delete},
+    {"StartRegist:", HostCommand::StartRegist},
+    {"StartMain:", HostCommand::StartMain},
+    {"Log:", HostCommand::Log},
+    {"Test:", HostCommand::Test},
+    {"OnLoad:", HostCommand::OnLoad},
+    {"Quit:", HostCommand::Quit},
     {"ForceQuit:", HostCommand::ForceQuit},
 };
 

@@ -12,7 +12,8 @@ bool CDORVView::PreTranslateInput(const PageInput& input) {
     // page call's answer) cannot answer the filter's questions: asking would
     // wait for ever, with this input held. It goes to the page untouched.
     if (IsInPageCall() || m_services.page.IsShowingDialog()) {
-        Trace("input passed to the page unexamined: %s", IsInPageCall() ? "a page call waits" : "the page shows a dialog");
+        Trace("input passed to the page unexamined: %s",
+              IsInPageCall() ? "a page call waits" : "the page shows a dialog");
         return false;
     }
     if (input.key == PageInput::Key::Control) {

@@ -1,6 +1,6 @@
 // Page calls of the view.
-#include "bridge/ArgumentString.h"
 #include "app/DorvApp.h"
+#include "bridge/ArgumentString.h"
 #include "bridge/DorvView.h"
 #include "bridge/PageLocation.h"
 #include "common/Trace.h"

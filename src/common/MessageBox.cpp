@@ -21,6 +21,8 @@ void ShowSystemError(IMessageBox& box, int err, const std::string& detail) {
     ShowAppMessage(box, "Error: " + std::string(std::strerror(err)) + (detail.empty() ? "" : "\n" + detail));
 }
 
-void ShowFileError(IMessageBox& box, int err, const std::string& path) { ShowAppMessage(box, FileErrorText(err, path)); }
+void ShowFileError(IMessageBox& box, int err, const std::string& path) {
+    ShowAppMessage(box, FileErrorText(err, path));
+}
 
 }  // namespace dorv

@@ -10,7 +10,8 @@ namespace {
 
 std::optional<std::string> Convert(const char* to, const char* from, std::string_view in) {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    // iconv_open's documented failure value.
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;  // NOLINT(performance-no-int-to-ptr)
     std::string out;
     std::vector<char> buffer(4096);
     char* inPtr = const_cast<char*>(in.data());
@@ -176,9 +177,7 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
-std::optional<std::string> Cp932ToUtf8(std::string_view bytes) {
-    return Convert("UTF-8", "CP932", bytes);
-}
+std::optional<std::string> Cp932ToUtf8(std::string_view bytes) { return Convert("UTF-8", "CP932", bytes); }
 
 std::optional<std::string> Utf8ToCp932(std::string_view text) {
     if (!IsValidUtf8(text)) return std::nullopt;

@@ -14,8 +14,8 @@ namespace dorv {
 namespace {
 
 constexpr const char* kRemoteFileSystems[] = {
-    "nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "sshfs", "davfs", "fuse.davfs2", "fuse.rclone",
-    "afs", "ceph", "glusterfs", "fuse.glusterfs", "9p",
+    "nfs",         "nfs4",        "cifs", "smb3", "smbfs",     "fuse.sshfs",     "sshfs", "davfs",
+    "fuse.davfs2", "fuse.rclone", "afs",  "ceph", "glusterfs", "fuse.glusterfs", "9p",
 };
 
 bool IsRemoteFileSystem(const char* type) {
@@ -56,8 +56,8 @@ void AddMonitorMounts(std::map<std::string, DriveType>& found) {
         gchar* path = g_file_get_path(root);
         if (path) {
             GDrive* drive = g_mount_get_drive(mount);
-            bool removable = g_mount_can_eject(mount) ||
-                             (drive && (g_drive_is_removable(drive) || g_drive_can_eject(drive)));
+            bool removable =
+                g_mount_can_eject(mount) || (drive && (g_drive_is_removable(drive) || g_drive_can_eject(drive)));
             bool remote = !g_file_has_uri_scheme(root, "file");
             if (remote) {
                 found[path] = DriveType::Remote;
@@ -99,7 +99,7 @@ DrivePlace ParseDriveSetting(char letter, const std::string& value) {
     return place;
 }
 
-GioDriveList::GioDriveList(std::vector<std::pair<char, std::string>> configured) {
+GioDriveList::GioDriveList(const std::vector<std::pair<char, std::string>>& configured) {
     for (auto& [letter, value] : configured) {
         DrivePlace place = ParseDriveSetting(letter, value);
         if (place.type == DriveType::None) {
@@ -125,6 +125,7 @@ std::vector<DrivePlace> GioDriveList::Discover() const {
     g_list_free_full(mounts, reinterpret_cast<GDestroyNotify>(g_unix_mount_free));
     AddMonitorMounts(found);
     std::vector<DrivePlace> places;
+    places.reserve(found.size());
     for (const auto& [path, type] : found) places.push_back({0, type, path, false, false, false});
     return places;
 }

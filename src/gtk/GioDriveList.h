@@ -18,7 +18,7 @@ class GioDriveList : public IDriveList {
 public:
     // `configured`: the "Drives" section, letter and value ("<folder>,<type>",
     // the type one of removable, remote or fixed).
-    explicit GioDriveList(std::vector<std::pair<char, std::string>> configured);
+    explicit GioDriveList(const std::vector<std::pair<char, std::string>>& configured);
 
     std::vector<DrivePlace> BuildList() override;
     DrivePlace Find(char letter) override;

@@ -61,14 +61,19 @@ bool ToPageInput(GdkEvent* event, PageInput& input) {
 // The same physical key event: the engine hands keys that the page did not
 // use back to the window, where they pass this controller a second time.
 bool SameKeyEvent(GdkEvent* a, GdkEvent* b) {
-    return gdk_event_get_event_type(a) == gdk_event_get_event_type(b) && gdk_event_get_time(a) == gdk_event_get_time(b) &&
+    return gdk_event_get_event_type(a) == gdk_event_get_event_type(b) &&
+           gdk_event_get_time(a) == gdk_event_get_time(b) &&
            gdk_key_event_get_keycode(a) == gdk_key_event_get_keycode(b);
 }
 
 }  // namespace
 
 GtkInputFilter::GtkInputFilter(GtkWindow* window, GtkWidget* page, Filter filter, Ready ready)
-    : m_window(window), m_page(page), m_filter(std::move(filter)), m_ready(std::move(ready)), m_controller(gtk_event_controller_legacy_new()) {
+    : m_window(window),
+      m_page(page),
+      m_filter(std::move(filter)),
+      m_ready(std::move(ready)),
+      m_controller(gtk_event_controller_legacy_new()) {
     gtk_event_controller_set_propagation_phase(m_controller, GTK_PHASE_CAPTURE);
     g_signal_connect(m_controller, "event", G_CALLBACK(OnEvent), this);
     gtk_widget_add_controller(GTK_WIDGET(window), m_controller);

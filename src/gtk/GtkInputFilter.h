@@ -45,8 +45,8 @@ private:
     Filter m_filter;
     Ready m_ready;
     GtkEventController* m_controller;  // owned by the window
-    std::deque<GdkEvent*> m_held;     // waiting for a decision, in order
-    std::deque<GdkEvent*> m_decided;  // recently decided, to let through when seen again
+    std::deque<GdkEvent*> m_held;      // waiting for a decision, in order
+    std::deque<GdkEvent*> m_decided;   // recently decided, to let through when seen again
     guint m_decideSource = 0;
     bool m_deciding = false;
 };

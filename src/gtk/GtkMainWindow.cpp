@@ -48,7 +48,8 @@ void MeasurePageArea(GtkWidget* area, GtkOrientation orientation, int, int* mini
     for (GtkWidget* child = gtk_widget_get_first_child(area); child; child = gtk_widget_get_next_sibling(child)) {
         gtk_widget_measure(child, orientation, -1, nullptr, nullptr, nullptr, nullptr);
     }
-    *minimum = *natural = orientation == GTK_ORIENTATION_HORIZONTAL ? GtkMainWindow::kPageWidth : GtkMainWindow::kPageHeight;
+    *minimum = *natural =
+        orientation == GTK_ORIENTATION_HORIZONTAL ? GtkMainWindow::kPageWidth : GtkMainWindow::kPageHeight;
     *minimumBaseline = *naturalBaseline = -1;
 }
 
@@ -69,8 +70,7 @@ GtkWidget* PageArea(GtkWidget* page) {
 
 // GTK keeps toplevel windows until they are destroyed; the extra reference
 // keeps the object itself valid until this one is gone.
-GtkMainWindow::GtkMainWindow(GtkWidget* page)
-    : m_window(GTK_WINDOW(g_object_ref(gtk_window_new()))), m_page(page) {
+GtkMainWindow::GtkMainWindow(GtkWidget* page) : m_window(GTK_WINDOW(g_object_ref(gtk_window_new()))), m_page(page) {
     GtkWindow* window = m_window.get();
     gtk_window_set_title(window, "DORV");
     gtk_window_set_resizable(window, FALSE);
@@ -91,9 +91,9 @@ GtkMainWindow::GtkMainWindow(GtkWidget* page)
     // can keep the window open by swallowing it.
     GtkEventController* shortcuts = gtk_shortcut_controller_new();
     gtk_event_controller_set_propagation_phase(shortcuts, GTK_PHASE_CAPTURE);
-    gtk_shortcut_controller_add_shortcut(GTK_SHORTCUT_CONTROLLER(shortcuts),
-                                         gtk_shortcut_new(gtk_keyval_trigger_new(GDK_KEY_w, GDK_CONTROL_MASK),
-                                                          gtk_named_action_new("win.exit")));
+    gtk_shortcut_controller_add_shortcut(
+        GTK_SHORTCUT_CONTROLLER(shortcuts),
+        gtk_shortcut_new(gtk_keyval_trigger_new(GDK_KEY_w, GDK_CONTROL_MASK), gtk_named_action_new("win.exit")));
     gtk_widget_add_controller(GTK_WIDGET(window), shortcuts);
 
     GMenuModel* model = BuildMenu();

@@ -75,10 +75,9 @@ size_t RunModalDialog(GtkWindow* parent, const ModalDialog& dialog) {
 
     // Escape answers as the window's close button does.
     GtkEventController* keys = gtk_shortcut_controller_new();
-    gtk_shortcut_controller_add_shortcut(
-        GTK_SHORTCUT_CONTROLLER(keys),
-        gtk_shortcut_new(gtk_keyval_trigger_new(GDK_KEY_Escape, GdkModifierType(0)),
-                         gtk_named_action_new("window.close")));
+    gtk_shortcut_controller_add_shortcut(GTK_SHORTCUT_CONTROLLER(keys),
+                                         gtk_shortcut_new(gtk_keyval_trigger_new(GDK_KEY_Escape, GdkModifierType(0)),
+                                                          gtk_named_action_new("window.close")));
     gtk_widget_add_controller(GTK_WIDGET(window), keys);
     g_signal_connect(window, "close-request", G_CALLBACK(OnCloseRequest), &answer);
 

@@ -12,12 +12,12 @@ namespace dorv {
 
 struct ModalDialog {
     std::string title;
-    std::string iconName;            // from the icon theme
-    std::string text;                // shown as it is ("&" and "_" too)
+    std::string iconName;  // from the icon theme
+    std::string text;      // shown as it is ("&" and "_" too)
     std::vector<std::string> buttons;
-    size_t defaultButton = 0;        // Return, and the keyboard focus
-    size_t cancelButton = 0;         // Escape and the window's close button
-    bool beep = false;               // the system's simple beep when it opens
+    size_t defaultButton = 0;  // Return, and the keyboard focus
+    size_t cancelButton = 0;   // Escape and the window's close button
+    bool beep = false;         // the system's simple beep when it opens
 };
 
 // Shows the dialog over `parent` (may be null) and returns the index of the

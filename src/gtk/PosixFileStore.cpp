@@ -144,10 +144,8 @@ std::unique_ptr<IOpenFile> PosixFileStore::Open(const std::string& path, OpenMod
             flags = O_RDWR | O_CREAT;
             break;
         case OpenMode::AppendOrCreate:
+        case OpenMode::CreateOrTruncate:  // emptied once the lock is held
             flags = O_WRONLY | O_CREAT;
-            break;
-        case OpenMode::CreateOrTruncate:
-            flags = O_WRONLY | O_CREAT;  // emptied once the lock is held
             break;
     }
     int fd = OpenLocked(path, flags, err);

@@ -29,7 +29,8 @@ bool SoupUrlFetcher::Fetch(const std::string& url, std::string& body, std::strin
         why = error->message;
     } else if (!ok) {
         why = "the server answered " + std::to_string(status);
-        if (const char* reason = soup_message_get_reason_phrase(message); reason && *reason) why += std::string(" ") + reason;
+        if (const char* reason = soup_message_get_reason_phrase(message); reason && *reason)
+            why += std::string(" ") + reason;
     }
     Trace("fetch %s: %s", url.c_str(), ok ? "ok" : why.c_str());
     if (bytes) g_bytes_unref(bytes);

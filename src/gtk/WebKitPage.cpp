@@ -15,9 +15,9 @@ namespace {
 // unpaired surrogates become U+FFFD so that the text converts to UTF-8
 // whole. The poll calls GetState four times a second, so the bodies are kept
 // short: the engine compiles the body on every call.
-#define DORV_CALL_ANSWER                          \
+#define DORV_CALL_ANSWER                              \
     "if (r === undefined || r === null) return '';\n" \
-    "const s = String(r);\n"                         \
+    "const s = String(r);\n"                          \
     "return s.isWellFormed() ? s : s.toWellFormed();\n"
 constexpr const char* kCallBody =
     "const f = window[n];\n"
@@ -130,7 +130,8 @@ bool WebKitPage::KeepOut(const char* uri) {
 
 gboolean WebKitPage::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                                     gpointer self) {
-    if (type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION && type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
+    if (type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION &&
+        type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
         return FALSE;
     }
     WebKitNavigationAction* action =
@@ -165,7 +166,9 @@ bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result)
     // A tick wakes the loop now and then to count.
     gint64 budgetUs = gint64{m_deadlineMs} * 1000;
     gint64 last = g_get_monotonic_time();
-    guint ticker = m_deadlineMs ? g_timeout_add(kDeadlineTickMs, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr) : 0;
+    guint ticker = m_deadlineMs ? g_timeout_add(
+                                      kDeadlineTickMs, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr)
+                                : 0;
     bool expired = false;
     const unsigned processEnds = m_processEnds;
     while (!call->done && processEnds == m_processEnds) {
@@ -304,9 +307,9 @@ void WebKitPage::OnProcessTerminated(WebKitWebView*, WebKitWebProcessTermination
     auto* page = static_cast<WebKitPage*>(self);
     ++page->m_processEnds;
     if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) return;  // our own restart
-    const char* why = reason == WEBKIT_WEB_PROCESS_CRASHED            ? "crashed"
+    const char* why = reason == WEBKIT_WEB_PROCESS_CRASHED                 ? "crashed"
                       : reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "exceeded its memory limit"
-                                                                          : "was ended";
+                                                                           : "was ended";
     if (page->m_listener) page->m_listener->OnPageProcessEnded(why);
 }
 

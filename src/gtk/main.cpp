@@ -16,8 +16,8 @@
 #include "bridge/PageLocation.h"
 #include "common/Trace.h"
 #include "gtk/GioDriveList.h"
-#include "gtk/GtkDialogs.h"
 #include "gtk/GlibTimers.h"
+#include "gtk/GtkDialogs.h"
 #include "gtk/GtkInputFilter.h"
 #include "gtk/GtkMainWindow.h"
 #include "gtk/GtkMessageBox.h"
@@ -81,7 +81,8 @@ private:
         TerminationSignals& self = *caught->owner;
         if (self.m_deadline) EndNow(128 + caught->signum);
         dorv::Trace("signal %d: closing", caught->signum);
-        self.m_deadline = g_timeout_add(kDeadlineMs, [](gpointer) -> gboolean { EndNow(0); }, nullptr);
+        self.m_deadline = g_timeout_add(
+            kDeadlineMs, [](gpointer) -> gboolean { EndNow(0); }, nullptr);
         self.m_view.EndSession();
         return G_SOURCE_CONTINUE;
     }
@@ -98,8 +99,7 @@ private:
 // The application icon, built into the program, joins the icon theme.
 void InstallIcon() {
     dorv_register_resource();
-    gtk_icon_theme_add_resource_path(gtk_icon_theme_get_for_display(gdk_display_get_default()),
-                                     "/org/dorv/Dorv/icons");
+    gtk_icon_theme_add_resource_path(gtk_icon_theme_get_for_display(gdk_display_get_default()), "/org/dorv/Dorv/icons");
     gtk_window_set_default_icon_name("dorv");
 }
 
@@ -183,8 +183,8 @@ int main(int argc, char** argv) {
             std::fputs(dorv::VersionText().c_str(), stdout);
             return 0;
         case dorv::CommandLine::Action::UsageError:
-            std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.c_str(),
-                         line.error.c_str(), program.c_str());
+            std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.c_str(), line.error.c_str(),
+                         program.c_str());
             return 2;
         case dorv::CommandLine::Action::Run:
             break;
@@ -192,8 +192,8 @@ int main(int argc, char** argv) {
     if (!line.folder.empty()) {
         std::string error;
         if (!dorv::EnterCourseFolder(line.folder, error)) {
-            std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.c_str(),
-                         error.c_str(), program.c_str());
+            std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.c_str(), error.c_str(),
+                         program.c_str());
             return 2;
         }
     }

@@ -26,10 +26,10 @@ class IFileStore {
 public:
     enum class Kind { None, File, Folder };
     enum class OpenMode {
-        ReadExisting,        // an existing file, for reading
-        ReadWriteOrCreate,   // created empty when missing, never truncated
-        AppendOrCreate,      // created empty when missing, never truncated; writes go to the end
-        CreateOrTruncate,    // created or emptied, for writing
+        ReadExisting,       // an existing file, for reading
+        ReadWriteOrCreate,  // created empty when missing, never truncated
+        AppendOrCreate,     // created empty when missing, never truncated; writes go to the end
+        CreateOrTruncate,   // created or emptied, for writing
     };
 
     virtual ~IFileStore() = default;

@@ -62,8 +62,7 @@ bool CLearnerStore::UpdateCourseDataFolder() {
     // A course folder name that is no plain name would put the data outside
     // PLENA/ (or nowhere): no course data folder then.
     if (!IsSafeFolderName(m_strCourseFolderName)) {
-        Trace("the course folder name \"%s\" is no folder name: no course data folder",
-              m_strCourseFolderName.c_str());
+        Trace("the course folder name \"%s\" is no folder name: no course data folder", m_strCourseFolderName.c_str());
         return false;
     }
     // One letter and a colon, in either case.
@@ -134,8 +133,7 @@ bool CLearnerStore::PrepareHistoryFile() {
 
 bool CLearnerStore::WriteNewHistoryFile() {
     int err = 0;
-    std::unique_ptr<IOpenFile> file =
-        m_files.Open(m_strHistoryFilePath, IFileStore::OpenMode::CreateOrTruncate, err);
+    std::unique_ptr<IOpenFile> file = m_files.Open(m_strHistoryFilePath, IFileStore::OpenMode::CreateOrTruncate, err);
     if (!file) return false;
     if (!file->Append(std::string(kHistoryHeader, kHistoryHeaderSize), err)) {
         ShowFileError(m_messages, err, m_strHistoryFilePath);

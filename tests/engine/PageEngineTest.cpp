@@ -132,7 +132,8 @@ TEST_F(PageEngineTest, ReturnValuesAsText) {
 TEST_F(PageEngineTest, SetElementContentWritesEveryExactMatch) {
     EXPECT_TRUE(view.SetElementContent("isApp", "1"));
     std::string count;
-    ASSERT_TRUE(view.CallScript("eval", "'Array.from(document.querySelectorAll(\"[id=isApp]\")).map(e => e.innerHTML).join()'", &count));
+    ASSERT_TRUE(view.CallScript(
+        "eval", "'Array.from(document.querySelectorAll(\"[id=isApp]\")).map(e => e.innerHTML).join()'", &count));
     EXPECT_EQ(count, "1,1");
     ASSERT_TRUE(view.CallScript("eval", "'document.getElementById(\"ISAPP\").innerHTML'", &count));
     EXPECT_EQ(count, "0");

@@ -30,8 +30,8 @@ TEST(CommandLine, HelpAndVersionWinWherever) {
 }
 
 TEST(CommandLine, AnythingElseIsAUsageError) {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"--fullscreen"}, {"-x"}, {"a", "b"}, {""}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--fullscreen"}, {"-x"}, {"a", "b"}, {""}}) {
         CommandLine line = ParseCommandLine(args);
         EXPECT_EQ(line.action, Action::UsageError);
         EXPECT_FALSE(line.error.empty());

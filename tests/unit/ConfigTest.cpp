@@ -89,8 +89,7 @@ TEST_F(ConfigTest, ShiftJisDeclarationIsReadAsCodePage932) {
         "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n"
         "<config courseware=\"\x89\x70\x8C\xEA\x87\x40\x81\x60\x81\x7C Ver 1.0\"/>";
     EXPECT_EQ(Ask(xml, "courseware"), "英語\u2460\uFF5E\uFF0D Ver 1.0");
-    const std::string lower =
-        "<?xml version=\"1.0\" encoding=\"shift_jis\"?><config a=\"\x87\x40\"/>";
+    const std::string lower = "<?xml version=\"1.0\" encoding=\"shift_jis\"?><config a=\"\x87\x40\"/>";
     EXPECT_EQ(Ask(lower, "a"), "\u2460");
 }
 

@@ -18,7 +18,8 @@ namespace {
 const std::string kSp = "\u3000";
 const std::string kEmptyMessage = "設定ファイルの内容が無効です." + kSp;
 const std::string kTooLongMessage = "URLが長すぎます." + kSp + "\n\n設定ファイルの内容を確認してください." + kSp;
-const std::string kBadExtensionMessage = "無効なファイル指定です." + kSp + "\n\n設定ファイルの内容を確認してください." + kSp;
+const std::string kBadExtensionMessage =
+    "無効なファイル指定です." + kSp + "\n\n設定ファイルの内容を確認してください." + kSp;
 
 class DorvAppTest : public ::testing::Test {
 protected:
@@ -29,8 +30,8 @@ protected:
 };
 
 TEST(Locations, PageExtensionTest) {
-    for (const char* yes : {"main.html", "MAIN.HTM", "index.Html", "http://h/p.html?x=1", "main.htm?x=1", "a.html?b",
-                            "講座.html"}) {
+    for (const char* yes :
+         {"main.html", "MAIN.HTM", "index.Html", "http://h/p.html?x=1", "main.htm?x=1", "a.html?b", "講座.html"}) {
         EXPECT_TRUE(IsPageLocation(yes)) << yes;
     }
     for (const char* no : {"main.html5", "main.shtml", "main.html#top", "a?b.html", "html", "main.xml"}) {
@@ -78,7 +79,7 @@ TEST_F(DorvAppTest, LengthLimitIs260BytesBeforeCompletion) {
 TEST_F(DorvAppTest, LengthCountsBytesNotCharacters) {
     std::string location;
     for (int i = 0; i < 86; ++i) location += "あ";  // 258 bytes
-    location += ".htm";                              // 262 bytes
+    location += ".htm";                             // 262 bytes
     EXPECT_FALSE(app.ValidateLocation(location));
     EXPECT_EQ(box.shown, std::vector<std::string>{kTooLongMessage});
 }
@@ -175,7 +176,8 @@ TEST_F(DorvAppTest, TooManyOpenFilesIsReported) {
     for (int fd : fds) close(fd);
     setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(box.shown, std::vector<std::string>{location + " could not be opened because there are too many open files."});
+    EXPECT_EQ(box.shown,
+              std::vector<std::string>{location + " could not be opened because there are too many open files."});
 }
 
 TEST_F(DorvAppTest, NothingButARegularFileIsOpenedAndNothingBlocks) {

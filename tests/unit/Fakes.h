@@ -176,7 +176,9 @@ public:
         return true;
     }
     std::string TypeName(DriveType type) const override {
-        return type == DriveType::Removable ? "Removable Disk" : type == DriveType::Fixed ? "Local Disk" : "Network Drive";
+        return type == DriveType::Removable ? "Removable Disk"
+               : type == DriveType::Fixed   ? "Local Disk"
+                                            : "Network Drive";
     }
     std::vector<DrivePlace> places;
     std::string documents;

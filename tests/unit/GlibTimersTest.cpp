@@ -11,7 +11,8 @@ namespace {
 // Runs the default main context for `ms` milliseconds.
 void RunFor(unsigned ms) {
     bool done = false;
-    g_timeout_add(ms, [](gpointer flag) { return *static_cast<bool*>(flag) = true, G_SOURCE_REMOVE; }, &done);
+    g_timeout_add(
+        ms, [](gpointer flag) { return *static_cast<bool*>(flag) = true, G_SOURCE_REMOVE; }, &done);
     while (!done) g_main_context_iteration(nullptr, TRUE);
 }
 

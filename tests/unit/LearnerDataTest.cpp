@@ -229,7 +229,8 @@ TEST_F(LearnerDataTest, InvalidHistoryFilesAreSetAside) {
         now = c.seconds;
         box.shown.clear();
         EXPECT_TRUE(data.SaveHistoryRecord());
-        EXPECT_EQ(box.shown, std::vector<std::string>{"Error: ログファイルの内容が不正です。\n\n新規に学習履歴を作ります。"});
+        EXPECT_EQ(box.shown,
+                  std::vector<std::string>{"Error: ログファイルの内容が不正です。\n\n新規に学習履歴を作ります。"});
         EXPECT_EQ(ReadBytes(Stick() / "taro" / c.setAside), c.content);
         EXPECT_EQ(ReadBytes(history), kHeader + "r");
     }
@@ -300,7 +301,7 @@ TEST_F(LearnerDataTest, DeleteRemovesTheSelectedLearnersFiles) {
 }
 
 TEST_F(LearnerDataTest, DriveListNamesWritableRemovableNetworkAndTheUsersOwnPlace) {
-    drives.places = {{'C', DriveType::Fixed, "/c", true, true},      {'D', DriveType::Fixed, "/d", true, false},
+    drives.places = {{'C', DriveType::Fixed, "/c", true, true},       {'D', DriveType::Fixed, "/d", true, false},
                      {'E', DriveType::Removable, "/e", false, false}, {'F', DriveType::Removable, "/f", true, false},
                      {'G', DriveType::Remote, "/g", true, false},     {'H', DriveType::None, "", true, false}};
     EXPECT_TRUE(data.ListDrives());
@@ -334,7 +335,8 @@ TEST(AtomicWrites, SurviveBeingKilledAtAnyMoment) {
         waitpid(child, &status, 0);
         for (const std::string& name : names) {
             std::string content = ReadBytes(folder.Path() / name);
-            ASSERT_TRUE(content == a || content == b) << name << " after kill " << kill << ": " << content.size() << " bytes";
+            ASSERT_TRUE(content == a || content == b)
+                << name << " after kill " << kill << ": " << content.size() << " bytes";
         }
     }
 }

@@ -9,12 +9,12 @@ TEST(TextEncoding, RecognisesWellFormedUtf8Only) {
     EXPECT_TRUE(IsValidUtf8(""));
     EXPECT_TRUE(IsValidUtf8("ascii"));
     EXPECT_TRUE(IsValidUtf8("設定ファイル\u3000"));
-    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));     // U+1F600
-    EXPECT_FALSE(IsValidUtf8("\x90\xDD\x92\xE8"));    // "設定" in code page 932
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));            // overlong "/"
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));        // a surrogate
-    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));    // above U+10FFFF
-    EXPECT_FALSE(IsValidUtf8("\xE3\x81"));            // cut short
+    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));   // U+1F600
+    EXPECT_FALSE(IsValidUtf8("\x90\xDD\x92\xE8"));  // "設定" in code page 932
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong "/"
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // a surrogate
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
+    EXPECT_FALSE(IsValidUtf8("\xE3\x81"));          // cut short
 }
 
 TEST(TextEncoding, Cp932RoundTripsWindowsOnlyCharacters) {

@@ -130,7 +130,8 @@ TEST_F(ViewBridgeTest, StartUpFillsTheCourseTextsAndStartsThePollOnce) {
 }
 
 TEST_F(ViewBridgeTest, CoursewareWithoutVersionMarkKeepsTheDefaultVersion) {
-    app.m_strConfig = folder.Write("c2.xml", "<config file_title=\"T\" courseware=\" Lesson ver 1 \" software=\"Soft ver 2 Ver\"/>");
+    app.m_strConfig =
+        folder.Write("c2.xml", "<config file_title=\"T\" courseware=\" Lesson ver 1 \" software=\"Soft ver 2 Ver\"/>");
     view.OnDocumentComplete();
     EXPECT_EQ(frame.GetCaption(), " Lesson ver 1");
     EXPECT_EQ(frame.GetCourseVersion(), "");
@@ -277,7 +278,7 @@ TEST_F(ViewBridgeTest, AHeldTickNeverPollsAfterTheCloseSequenceStoppedThePoll) {
     EXPECT_EQ(polls, 1);
     timers.RunPosted();
     EXPECT_EQ(quit.captions.size(), 1u);
-    EXPECT_EQ(polls, 1);  // the held tick went with the stopped poll
+    EXPECT_EQ(polls, 1);                                         // the held tick went with the stopped poll
     EXPECT_EQ(timers.running.count(CDORVView::kPollTimer), 1u);  // cancelled: polling again
 }
 
@@ -313,7 +314,8 @@ TEST_F(ViewBridgeTest, CtrlSwitchesDebugModeOnlyWithoutADebugSetting) {
     EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
     EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
     EXPECT_FALSE(view.PreTranslateInput({K::KeyUp, Key::Control}));
-    EXPECT_EQ(page.calls, (std::vector<Call>{{"SetDebugMode", {"3"}}, {"SetDebugMode", {"3"}}, {"SetDebugMode", {"0"}}}));
+    EXPECT_EQ(page.calls,
+              (std::vector<Call>{{"SetDebugMode", {"3"}}, {"SetDebugMode", {"3"}}, {"SetDebugMode", {"0"}}}));
 
     page.calls.clear();
     app.m_strDebug = "1";
@@ -347,7 +349,8 @@ TEST_F(ViewBridgeTest, EscapeAndClickLeaveFullScreenMode) {
     Define("IsFullScr", "1");
     EXPECT_TRUE(view.PreTranslateInput({K::LeftButtonDown}));
     EXPECT_TRUE(view.PreTranslateInput({K::KeyDown, Key::Escape}));
-    EXPECT_EQ(page.calls, (std::vector<Call>{{"IsFullScr", {}}, {"FullScr", {"false"}}, {"IsFullScr", {}}, {"FullScr", {"false"}}}));
+    EXPECT_EQ(page.calls, (std::vector<Call>{
+                              {"IsFullScr", {}}, {"FullScr", {"false"}}, {"IsFullScr", {}}, {"FullScr", {"false"}}}));
 }
 
 TEST_F(ViewBridgeTest, AnInsensitivePageFiltersNothing) {

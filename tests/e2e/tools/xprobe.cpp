@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "shot") == 0) {
         rc = Shot(display, root, argv[2], 0, 0, 0, 0);
     } else if (argc == 7 && std::strcmp(argv[1], "shot") == 0) {
-        rc = Shot(display, root, argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]));
+        rc = Shot(display, root, argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                  std::atoi(argv[6]));
     } else if (argc == 4 && std::strcmp(argv[1], "pixel") == 0) {
         rc = Pixel(display, root, std::atoi(argv[2]), std::atoi(argv[3]));
     } else if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
