@@ -207,7 +207,23 @@ case_disk_faults_keep_earlier_files() {
     expect_eq "$(cat "$learner/SCORE.DAT")" "old" "SCORE.DAT after a failed save"
     [ ! -e "$learner/SCORE.DAT.new" ] || fail "a half-written file was left"
     rm -f "$work/stick/filler"
+    # A stick made read-only: the scores are not saved (nothing said, as for
+    # a file that cannot be opened), the history record is refused with its
+    # two messages, and the earlier files stay.
     kill "$dorv_pid"; wait "$dorv_pid" 2>/dev/null; dorv_pid=
+    start_dorv "$work/c"
+    probe_window=$(wait_window " Probe" 30)
+    wait_seen ready
+    mount -o remount,ro "$work/stick"
+    press "$probe_window" ctrl+w
+    press "$(quit_dialog " Probe" "$probe_window")" Return
+    box=$(wait_window DORV 20)
+    grep -q -F "DORV: Error: Read-only file system" "$work/err" || fail "the read-only stick was not reported: $(cat "$work/err")"
+    press "$box" Return
+    press "$(wait_window DORV 20)" Return
+    wait_exit 20
+    expect_eq "$(cat "$learner/SCORE.DAT")" "old" "SCORE.DAT on the read-only stick"
+    mount -o remount,rw "$work/stick"
     start_dorv "$work/c"
     probe_window=$(wait_window " Probe" 30)
     wait_seen ready
