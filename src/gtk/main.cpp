@@ -30,6 +30,7 @@ extern "C" void dorv_register_resource();
 namespace {
 
 constexpr const char* kLogDomain = "dorv";
+constexpr guint kIconDelayMs = 1500;
 
 void TraceToGLib(const std::string& line) { g_log(kLogDomain, G_LOG_LEVEL_DEBUG, "%s", line.c_str()); }
 
@@ -96,11 +97,21 @@ private:
     guint m_deadline = 0;
 };
 
-// The application icon, built into the program, joins the icon theme.
+// The application icon, built into the program, joins the icon theme and
+// becomes every window's icon a moment after start-up: looking it up and
+// drawing its sizes for the window system would otherwise hold up the page's
+// first load.
 void InstallIcon() {
     dorv_register_resource();
-    gtk_icon_theme_add_resource_path(gtk_icon_theme_get_for_display(gdk_display_get_default()), "/org/dorv/Dorv/icons");
-    gtk_window_set_default_icon_name("dorv");
+    g_timeout_add(
+        kIconDelayMs,
+        [](gpointer) -> gboolean {
+            gtk_icon_theme_add_resource_path(gtk_icon_theme_get_for_display(gdk_display_get_default()),
+                                             "/org/dorv/Dorv/icons");
+            gtk_window_set_default_icon_name("dorv");
+            return G_SOURCE_REMOVE;
+        },
+        nullptr);
 }
 
 int RunCourse() {
