@@ -7,7 +7,8 @@
 
 #include "app/IniFile.h"
 #include "bridge/ArgumentString.h"
-#include "bridge/PageLocation.h"
+#include "bridge/CourseEncoding.h"
+#include "bridge/CoursePages.h"
 #include "common/Location.h"
 #include "common/TextEncoding.h"
 #include "common/Tokens.h"
@@ -27,8 +28,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     IsUrlLocation(main);
     IsPageLocation(main);
     IsXmlLocation(main);
-    LocationToUri(main);
-    IsCoursePage(main, uri);
+    if (!IsUrlLocation(main) && !main.empty() && main[0] != '/') main.insert(0, "/");
+    CCoursePages pages(main, "/srv/course");
+    // A page the course serves never lies outside the course's folders.
+    std::string file = pages.FileOf(uri);
+    if (!file.empty() && NormalisePath(file) != file) __builtin_trap();
+    pages.IsCoursePage(uri);
+    pages.AcceptMainPageArrival(uri);
+    pages.IsCoursePage(main);
+    for (CourseFileKind kind : {CourseFileKind::Page, CourseFileKind::Script, CourseFileKind::StyleSheet}) {
+        DeclaredEncodingOf(kind, input);
+    }
     FileErrorText(static_cast<int>(size % 200), main);
 #elif FUZZ_TARGET == 3  // the argument string and the token rule
     ParseArgumentString(input);

@@ -1,5 +1,6 @@
 #include "app/DorvApp.h"
 
+#include <strings.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +32,7 @@ CDORVApp::CDORVApp(IMessageBox& messages) : m_messages(messages) {}
 
 bool CDORVApp::InitInstance() {
     std::string cwd = CurrentDirectory();
+    m_strCourseFolder = cwd;
     std::string iniPath = cwd.empty() ? std::string(kIniFileName) : cwd + (cwd.back() == '/' ? "" : "/") + kIniFileName;
     Trace("reading %s", iniPath.c_str());
     CIniFile ini = CIniFile::Load(iniPath);
@@ -48,6 +50,10 @@ bool CDORVApp::InitInstance() {
     m_strDebug = ini.GetString("Settings", "debug");
     m_strMute = ini.GetString("Settings", "mute");
     Trace("debug = \"%s\", mute = \"%s\"", m_strDebug.c_str(), m_strMute.c_str());
+    std::string compat = ini.GetString("Settings", "compat");
+    for (const char* off : {"0", "off", "no", "false"}) {
+        if (strcasecmp(compat.c_str(), off) == 0) m_bLegacyScript = false;
+    }
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         std::string value = ini.GetString("Drives", std::string(1, letter));
         if (!value.empty()) m_configuredDrives.emplace_back(letter, value);

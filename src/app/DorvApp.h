@@ -37,6 +37,11 @@ public:
     std::string m_strMain;
     std::string m_strDebug;
     std::string m_strMute;
+    // The folder DORV.ini was read from: the course's own folder.
+    std::string m_strCourseFolder;
+    // [Settings] "compat": "0", "off", "no" or "false" keeps the old
+    // browser's script interfaces out of the course's pages.
+    bool m_bLegacyScript = true;
     // The "Drives" section: the places a deployment gives drive letters to,
     // as letter and value ("<folder>,<type>"), in letter order.
     std::vector<std::pair<char, std::string>> m_configuredDrives;

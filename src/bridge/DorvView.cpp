@@ -3,7 +3,6 @@
 #include "app/Config.h"
 #include "app/DorvApp.h"
 #include "app/MainFrame.h"
-#include "bridge/PageLocation.h"
 #include "common/Tokens.h"
 #include "common/Trace.h"
 
@@ -22,6 +21,12 @@ CDORVView::CDORVView(const CDORVApp& app, CMainFrame& frame, Services services)
       m_frame(frame),
       m_services(services) {}
 
+const CCoursePages& CDORVView::CoursePages() {
+    if (m_services.coursePages) return *m_services.coursePages;
+    if (!m_ownCoursePages) m_ownCoursePages.emplace(m_app.m_strMain, m_app.m_strCourseFolder);
+    return *m_ownCoursePages;
+}
+
 void CDORVView::OnInitialUpdate() {
     if (m_app.m_strMain.empty()) {
         PostCloseRequest();
@@ -29,7 +34,7 @@ void CDORVView::OnInitialUpdate() {
     }
     // A course author who set a debug value can inspect the page.
     if (!m_app.m_strDebug.empty()) m_services.page.EnableDeveloperTools();
-    std::string uri = LocationToUri(m_app.m_strMain);
+    const std::string& uri = CoursePages().MainPageUri();
     Trace("navigating to %s", uri.c_str());
     m_services.page.Navigate(uri);
 }

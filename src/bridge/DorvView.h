@@ -4,9 +4,11 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/CloseGate.h"
+#include "bridge/CoursePages.h"
 #include "bridge/Page.h"
 #include "bridge/PageInput.h"
 #include "learner/LearnerData.h"
@@ -44,6 +46,9 @@ public:
         IDriveList& drives;
         IQuitDialog& quit;
         IUrlFetcher* fetcher;  // for a course configuration on a server; may be null
+        // Which pages are the course's; null: the view's own, from the
+        // application's main page and course folder.
+        const CCoursePages* coursePages = nullptr;
     };
 
     CDORVView(const CDORVApp& app, CMainFrame& frame, Services services);
@@ -133,6 +138,10 @@ private:
     const CDORVApp& m_app;
     CMainFrame& m_frame;
     Services m_services;
+    // Built from the application's settings when first needed, unless the
+    // services bring the course's pages.
+    std::optional<CCoursePages> m_ownCoursePages;
+    const CCoursePages& CoursePages();
     // Set once the page start-up has run; later loads repeat none of it.
     bool m_bPageStarted = false;
     // Page calls now waiting for their answer, and polls now running (a

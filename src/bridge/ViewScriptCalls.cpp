@@ -2,7 +2,6 @@
 #include "app/DorvApp.h"
 #include "bridge/ArgumentString.h"
 #include "bridge/DorvView.h"
-#include "bridge/PageLocation.h"
 #include "common/Trace.h"
 
 namespace dorv {
@@ -14,7 +13,7 @@ bool CDORVView::CallScript(const std::string& function, const std::string& argum
 bool CDORVView::IsServedPage() {
     std::string uri = m_services.page.CurrentUri();
     // Before the first document there is nothing to call, and nothing is.
-    if (uri.empty() || IsCoursePage(m_app.m_strMain, uri)) {
+    if (uri.empty() || CoursePages().IsCoursePage(uri)) {
         m_strRefusedUri.clear();
         return true;
     }

@@ -104,8 +104,19 @@ GtkMainWindow::GtkMainWindow(GtkWidget* page) : m_window(GTK_WINDOW(g_object_ref
     gtk_widget_set_hexpand(page, FALSE);
     gtk_widget_set_vexpand(page, FALSE);
 
+    // The menu bar's row ends in a mark that shows while a page records
+    // the learner's voice (outside the page area, where no page can hide it).
+    GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+    gtk_widget_set_hexpand(m_menuBar, TRUE);
+    gtk_box_append(GTK_BOX(row), m_menuBar);
+    m_recordingMark = gtk_label_new("● 録音中");
+    gtk_widget_set_margin_end(m_recordingMark, 8);
+    gtk_widget_set_visible(m_recordingMark, FALSE);
+    gtk_widget_set_tooltip_text(m_recordingMark, "マイクで録音しています");
+    gtk_box_append(GTK_BOX(row), m_recordingMark);
+
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    gtk_box_append(GTK_BOX(column), m_menuBar);
+    gtk_box_append(GTK_BOX(column), row);
     gtk_box_append(GTK_BOX(column), PageArea(page));
     gtk_window_set_child(window, column);
 
@@ -125,6 +136,8 @@ void GtkMainWindow::Present() {
     gtk_window_present(m_window.get());
     gtk_widget_grab_focus(m_page);
 }
+
+void GtkMainWindow::ShowRecording(bool recording) { gtk_widget_set_visible(m_recordingMark, recording); }
 
 void GtkMainWindow::SetTitle(const std::string& title) { gtk_window_set_title(m_window.get(), title.c_str()); }
 

@@ -33,6 +33,9 @@ public:
     // What the window's requests do; until then they do nothing.
     void Connect(Handlers handlers) { m_handlers = std::move(handlers); }
     void Present();
+    // The recording mark at the end of the menu bar.
+    void ShowRecording(bool recording);
+    bool IsShowingRecording() const { return gtk_widget_get_visible(m_recordingMark); }
 
     void SetTitle(const std::string& title) override;
     void Destroy() override;
@@ -48,6 +51,7 @@ private:
     GObjectPtr<GtkWindow> m_window;
     GtkWidget* m_page;
     GtkWidget* m_menuBar;
+    GtkWidget* m_recordingMark;
     Handlers m_handlers;
     GdkSurface* m_surface = nullptr;  // while its "layout" handler is connected
     guint m_focusSource = 0;

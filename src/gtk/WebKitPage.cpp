@@ -78,8 +78,9 @@ void OnCallFinished(GObject* source, GAsyncResult* result, gpointer data) {
 
 }  // namespace
 
-WebKitPage::WebKitPage() : m_view(WEBKIT_WEB_VIEW(webkit_web_view_new())) {
-    WebKitWebView* view = m_view.get();
+WebKitPage::WebKitPage() : WebKitPage(WEBKIT_WEB_VIEW(webkit_web_view_new())) {}
+
+WebKitPage::WebKitPage(WebKitWebView* view) : m_view(view) {
     g_signal_connect(view, "load-changed", G_CALLBACK(OnLoadChanged), this);
     g_signal_connect(view, "load-failed", G_CALLBACK(OnLoadFailed), this);
     g_signal_connect(view, "web-process-terminated", G_CALLBACK(OnProcessTerminated), this);
@@ -101,7 +102,10 @@ WebKitPage::~WebKitPage() {
     g_signal_handlers_disconnect_by_data(m_view.get(), this);
 }
 
-void WebKitPage::Navigate(const std::string& uri) { webkit_web_view_load_uri(m_view.get(), uri.c_str()); }
+void WebKitPage::Navigate(const std::string& uri) {
+    m_bAwaitingArrival = true;
+    webkit_web_view_load_uri(m_view.get(), uri.c_str());
+}
 
 void WebKitPage::Reload() { webkit_web_view_reload(m_view.get()); }
 
@@ -112,7 +116,11 @@ std::string WebKitPage::CurrentUri() const { return m_committedUri; }
 // A page from elsewhere opens in the user's web browser; the window keeps
 // the course, so that the learner is never left without a way back.
 bool WebKitPage::KeepOut(const char* uri) {
-    if (!uri || !m_guard || m_guard(uri)) return false;
+    // An empty window that a script fills is the course's own.
+    if (!uri || !m_guard || m_guard(uri) || std::strcmp(uri, "about:blank") == 0 ||
+        std::strcmp(uri, "about:srcdoc") == 0) {
+        return false;
+    }
     // One navigation reports its address more than once (started, failed).
     gint64 now = g_get_monotonic_time();
     if (m_keptOut == uri && now - m_keptOutAt < kKeptOutRepeatUs) return true;
@@ -128,11 +136,10 @@ bool WebKitPage::KeepOut(const char* uri) {
     return true;
 }
 
-gboolean WebKitPage::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
-                                    gpointer self) {
+const char* WebKitPage::GuardedNavigation(WebKitPolicyDecision* decision, WebKitPolicyDecisionType type) {
     if (type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION &&
         type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
-        return FALSE;
+        return nullptr;
     }
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
@@ -148,11 +155,16 @@ gboolean WebKitPage::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decisi
             case WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED:
                 break;
             default:
-                return FALSE;
+                return nullptr;
         }
     }
-    const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-    if (!static_cast<WebKitPage*>(self)->KeepOut(uri)) return FALSE;
+    return webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+}
+
+gboolean WebKitPage::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                                    gpointer self) {
+    const char* uri = GuardedNavigation(decision, type);
+    if (!uri || !static_cast<WebKitPage*>(self)->KeepOut(uri)) return FALSE;
     webkit_policy_decision_ignore(decision);
     return TRUE;
 }
@@ -277,6 +289,8 @@ void WebKitPage::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpoin
     if (event == WEBKIT_LOAD_COMMITTED) {
         const char* uri = webkit_web_view_get_uri(view);
         page->m_committedUri = uri ? uri : "";
+        if (page->m_bAwaitingArrival && page->m_onArrival) page->m_onArrival(page->m_committedUri);
+        page->m_bAwaitingArrival = false;
     }
     if (event == WEBKIT_LOAD_COMMITTED && page->KeepOut(webkit_web_view_get_uri(view))) {
         webkit_web_view_stop_loading(view);

@@ -14,7 +14,10 @@ namespace dorv {
 
 class WebKitPage : public IPage {
 public:
+    // A page in a plain view of the engine's defaults.
     WebKitPage();
+    // A page in `view`, of which it takes ownership.
+    explicit WebKitPage(WebKitWebView* view);
     ~WebKitPage() override;
     WebKitPage(const WebKitPage&) = delete;
     WebKitPage& operator=(const WebKitPage&) = delete;
@@ -26,6 +29,15 @@ public:
     // Which addresses the window may show; any other opens in the user's
     // web browser instead, and the course stays.
     void SetNavigationGuard(std::function<bool(const std::string& uri)> guard) { m_guard = std::move(guard); }
+    // Told the address where the main page's first load arrived, after any
+    // redirects of the server, before that address is judged.
+    void SetArrivalListener(std::function<void(const std::string& uri)> listener) { m_onArrival = std::move(listener); }
+    // Opens `uri` in the user's web browser unless the guard accepts it;
+    // true when it was kept out so. Also for the course's other windows.
+    bool KeepOut(const char* uri);
+    // The address of a navigation that the guard must judge (a followed
+    // link or form, a new window), or null for one it need not.
+    static const char* GuardedNavigation(WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
     // Longest wait for one page call, not counting the time in which the
     // page shows a dialog of its own; 0 waits for as long as it takes. A
     // call that runs out tells the listener that the page does not respond.
@@ -52,13 +64,14 @@ private:
     static void OnProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self);
     static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                                    gpointer self);
-    bool KeepOut(const char* uri);
     static gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, WebKitHitTestResult*, gpointer self);
 
     GObjectPtr<WebKitWebView> m_view;
     bool m_bDeveloperTools = false;
     IPageEvents* m_listener = nullptr;
     std::function<bool(const std::string&)> m_guard;
+    std::function<void(const std::string&)> m_onArrival;
+    bool m_bAwaitingArrival = false;  // the main page's first load has not committed yet
     static constexpr gint64 kKeptOutRepeatUs = 1000000;
     std::string m_keptOut;  // the page from elsewhere last opened in the browser, and when
     gint64 m_keptOutAt = 0;

@@ -13,14 +13,17 @@
 #include "app/DorvApp.h"
 #include "app/MainFrame.h"
 #include "bridge/DorvView.h"
-#include "bridge/PageLocation.h"
 #include "common/Trace.h"
+#include "gtk/CourseEngine.h"
+#include "gtk/CourseFonts.h"
+#include "gtk/CourseWindows.h"
 #include "gtk/GioDriveList.h"
 #include "gtk/GlibTimers.h"
 #include "gtk/GtkDialogs.h"
 #include "gtk/GtkInputFilter.h"
 #include "gtk/GtkMainWindow.h"
 #include "gtk/GtkMessageBox.h"
+#include "gtk/PagePermissions.h"
 #include "gtk/PosixFileStore.h"
 #include "gtk/SoupUrlFetcher.h"
 #include "gtk/WebKitPage.h"
@@ -102,7 +105,6 @@ private:
 // drawing its sizes for the window system would otherwise hold up the page's
 // first load.
 void InstallIcon() {
-    dorv_register_resource();
     g_timeout_add(
         kIconDelayMs,
         [](gpointer) -> gboolean {
@@ -122,6 +124,9 @@ int RunCourse() {
     std::signal(SIGXFSZ, SIG_IGN);
     InstallTrace();
     dorv::Trace("DORV starting");
+    dorv_register_resource();
+    // Before GTK and the engine read the font configuration.
+    std::string fontsFolder = dorv::InstallCourseFonts();
     if (!gtk_init_check()) {
         const char* display = g_getenv("DISPLAY");
         std::fprintf(stderr, "dorv: cannot open the display%s%s\n", display ? " " : "", display ? display : "");
@@ -138,9 +143,17 @@ int RunCourse() {
 
     // The page's engine starts first: its web process launches while the
     // window is built and drawn.
-    dorv::WebKitPage page;
+    dorv::CCoursePages coursePages(app.m_strMain, app.m_strCourseFolder);
+    std::string courseLocation = coursePages.IsOnDisk() ? app.m_strCourseFolder : app.m_strMain;
+    dorv::CourseEngine engine(coursePages, {.storageName = dorv::CourseEngine::StorageNameFor(courseLocation),
+                                            .legacyScript = app.m_bLegacyScript,
+                                            .sandboxReadable = fontsFolder});
+    dorv::PagePermissions permissions(coursePages);
+    dorv::WebKitPage page(engine.CreateView());
+    permissions.Watch(page.View());
     page.SetCallDeadline(dorv::CDORVView::kPageCallDeadlineMs);
-    page.SetNavigationGuard([&](const std::string& uri) { return dorv::IsCoursePage(app.m_strMain, uri); });
+    page.SetNavigationGuard([&](const std::string& uri) { return coursePages.IsCoursePage(uri); });
+    page.SetArrivalListener([&](const std::string& uri) { coursePages.AcceptMainPageArrival(uri); });
     dorv::GlibTimers timers;
     dorv::SoupUrlFetcher fetcher;
     dorv::PosixFileStore files;
@@ -148,8 +161,21 @@ int RunCourse() {
     dorv::GtkMainWindow window(page.Widget());
     dorv::GtkQuitDialog quit(window.Window());
     dorv::GtkAboutBox about(window.Window());
-    Shell shell(app, window, {page, timers, messages, files, drives, quit, &fetcher});
+    Shell shell(app, window, {page, timers, messages, files, drives, quit, &fetcher, &coursePages});
     dorv::CDORVView& view = shell.view;
+    permissions.SetRecordingListener([&](bool recording) { window.ShowRecording(recording); });
+    dorv::CourseWindows courseWindows(engine, window.Window(),
+                                      {.keepOut = [&](const char* uri) { return page.KeepOut(uri); },
+                                       .adopt = [&](WebKitWebView* child) { permissions.Watch(child); }});
+    courseWindows.Watch(page.View());
+    // The main page's window.close() is a close request like "Quit:".
+    engine.SetMessageHandler([&](const std::string& message) {
+        if (message == "close") view.PostCloseRequest();
+    });
+    g_signal_connect(page.View(), "close", G_CALLBACK(+[](WebKitWebView*, gpointer data) {
+                         static_cast<dorv::CDORVView*>(data)->PostCloseRequest();
+                     }),
+                     &view);
     timers.SetHandler([&](unsigned id) { view.OnTimer(id); });
     page.SetListener(&view);
     view.OnInitialUpdate();
@@ -169,6 +195,8 @@ int RunCourse() {
     dorv::Trace("window shown");
     g_main_loop_run(loop);
     g_main_loop_unref(loop);
+    courseWindows.CloseAll();
+    engine.SetMessageHandler(nullptr);
     page.SetListener(nullptr);
     timers.SetHandler(nullptr);
     messages.SetParent(nullptr);

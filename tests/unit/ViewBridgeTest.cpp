@@ -64,7 +64,7 @@ TEST_F(ViewBridgeTest, PagesFromElsewhereAreNeitherPolledNorCalled) {
     EXPECT_FALSE(view.SetElementContent("isApp", "1"));
     EXPECT_TRUE(page.calls.empty());
     EXPECT_TRUE(page.writes.empty());
-    page.uri = "file://" + folder.Path().string() + "/lesson/2.html";
+    page.uri = CCoursePages::FileUri(folder.Path().string() + "/lesson/2.html");
     Poll();
     EXPECT_EQ(page.writes.size(), 1u);
 }

@@ -1,0 +1,1 @@
+// The old browser's script interfaces for the course's pages.
