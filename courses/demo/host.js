@@ -163,8 +163,7 @@ function showTab(name) {
   for (const tab of document.querySelectorAll('#tabs button')) {
     tab.classList.toggle('active', tab.dataset.tab === name);
   }
-  document.getElementById('lesson').hidden = name !== 'lesson';
-  document.getElementById('quiz').hidden = name !== 'quiz';
+  for (const panel of document.querySelectorAll('#work .panel')) panel.hidden = panel.id !== name;
 }
 
 function renderAll() {

@@ -117,8 +117,12 @@ void CourseEngine::AddUserScripts(const CCoursePages& pages, bool legacyScript) 
         webkit_user_script_unref(script);
     };
     add("host.js", WEBKIT_USER_CONTENT_INJECT_TOP_FRAME);
-    // Only a course on disk needs them: a server keeps its own cookies.
-    if (pages.IsOnDisk()) add("cookies.js", WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES);
+    // Only a course on disk needs these: a server keeps its own cookies, and
+    // the engine's player fetches a server's media itself.
+    if (pages.IsOnDisk()) {
+        add("cookies.js", WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES);
+        add("media.js", WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES);
+    }
     if (legacyScript) add("compat.js", WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES);
     Trace("old browser's script interfaces: %s", legacyScript ? "offered" : "off");
 }

@@ -14,6 +14,8 @@ cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
   [ -n "${mounted:-}" ] && umount "$mounted" 2>/dev/null || true
+  # Folders a case made outside its own (for example below /media).
+  [ -n "${extra_dirs:-}" ] && rm -rf ${extra_dirs} || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -63,6 +65,10 @@ start_x() {
   unset WAYLAND_DISPLAY
   export GDK_BACKEND=x11
   export WEBKIT_DISABLE_COMPOSITING_MODE=1 NO_AT_BRIDGE=1 GTK_IM_MODULE=none
+  # Sound goes to an output that discards it: the machine's sound devices and
+  # servers are left out, so GStreamer's automatic sink takes its fake sink,
+  # which plays in real time and throws the sound away.
+  export GST_PLUGIN_FEATURE_RANK=pulsesink:NONE,alsasink:NONE,openalsink:NONE,pipewiresink:NONE,jackaudiosink:NONE,osssink:NONE,oss4sink:NONE
   export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
   mkdir -p "$HOME" && mkdir -m 700 -p "$XDG_RUNTIME_DIR"
   # The engine's sandbox needs user namespaces, which some containers lack.

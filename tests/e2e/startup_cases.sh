@@ -20,7 +20,7 @@ case_demo_course_opens() {
   start_dorv "$work" "$DORV_SOURCE/courses/demo"
   local win
   win=$(wait_window DORV 30)
-  wait_trace "page loaded: file://$DORV_SOURCE/courses/demo/main.html (page area 800x600)" 60
+  wait_trace "page loaded: dorv://course$DORV_SOURCE/courses/demo/main.html (page area 800x600)" 60
 
   # Fixed size, centred on the 1024 x 768 screen.
   eval "$(xdotool getwindowgeometry --shell "$win")"

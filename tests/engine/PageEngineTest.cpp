@@ -39,7 +39,7 @@ protected:
         gtk_window_present(window);
         page.SetListener(&loads);
         app.m_strMain = "/dorv-test/main.html";  // the test page is one of the course's
-        webkit_web_view_load_html(page.View(), kTestPage, "file:///dorv-test/");
+        webkit_web_view_load_html(page.View(), kTestPage, "dorv://course/dorv-test/");
         gint64 deadline = g_get_monotonic_time() + 30 * G_USEC_PER_SEC;
         while (loads.count == 0 && g_get_monotonic_time() < deadline) g_main_context_iteration(nullptr, TRUE);
     }
