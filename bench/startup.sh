@@ -15,7 +15,7 @@ pairs=${PAIRS:-10}
 
 course=$work/course
 mkdir -p "$course"
-printf '[Document]\nconfig=course.xml\nmain=main.html\n[Settings]\nmute=1\n' >"$course/DORV.ini"
+printf '[Document]\nconfig=course.xml\nmain=main.html\n[Settings]\nmute=1\n%s\n' "${BENCH_SETTINGS:-}" >"$course/DORV.ini"
 printf '<config file_title="BENCH" courseware="Bench Ver 1"/>' >"$course/course.xml"
 # The page ends the shell once started, so that nothing has to watch it.
 printf '<!DOCTYPE html><html><body><script>function InitSettings(s) { return s; }

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 #include "common/Location.h"
 
@@ -76,7 +77,8 @@ std::string RealPath(const std::string& path) {
         size_t slash = head.rfind('/');
         if (head == "/" || slash == std::string::npos) return path;
         std::string last = head.substr(slash + 1);
-        tail = tail.empty() ? last : last + "/" + tail;
+        if (!tail.empty()) last.append("/").append(tail);
+        tail = std::move(last);
         head = slash == 0 ? "/" : head.substr(0, slash);
     }
 }

@@ -106,13 +106,14 @@ void CourseEngine::AddUserScripts(const CCoursePages& pages, bool legacyScript) 
     // Only the course's own pages get the scripts, never a page from elsewhere.
     std::vector<std::string> patterns = pages.UrlPatterns();
     std::vector<const char*> allow;
+    allow.reserve(patterns.size() + 1);
     for (const std::string& pattern : patterns) allow.push_back(pattern.c_str());
     allow.push_back(nullptr);
     auto add = [&](const char* name, WebKitUserContentInjectedFrames frames) {
         std::string source = ResourceText(name);
         if (source.empty()) return Trace("the script %s is missing from the program", name);
-        WebKitUserScript* script = webkit_user_script_new(source.c_str(), frames, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
-                                                          allow.data(), nullptr);
+        WebKitUserScript* script = webkit_user_script_new(
+            source.c_str(), frames, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allow.data(), nullptr);
         webkit_user_content_manager_add_script(content, script);
         webkit_user_script_unref(script);
     };
@@ -149,8 +150,8 @@ WebKitWebView* CourseEngine::CreateView() const {
 
 WebKitWebView* CourseEngine::CreateRelatedView(WebKitWebView* parent) const {
     return WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", parent, "settings", m_settings.get(),
-                                        "user-content-manager", m_content.get(), "website-policies",
-                                        m_policies.get(), nullptr));
+                                        "user-content-manager", m_content.get(), "website-policies", m_policies.get(),
+                                        nullptr));
 }
 
 }  // namespace dorv

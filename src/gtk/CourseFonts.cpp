@@ -28,6 +28,15 @@ std::string InstallCourseFonts() {
         g_free(escaped);
     }
     GError* error = nullptr;
+    gchar* existing = nullptr;
+    gsize existingSize = 0;
+    bool same = g_file_get_contents(file.c_str(), &existing, &existingSize, nullptr) &&
+                std::string(existing, existingSize) == text;
+    g_free(existing);
+    if (same) {
+        g_setenv("FONTCONFIG_FILE", file.c_str(), TRUE);
+        return dir;
+    }
     // Written whole and renamed into place: another copy of the program may
     // be reading it.
     if (g_mkdir_with_parents(dir.c_str(), 0700) != 0 ||

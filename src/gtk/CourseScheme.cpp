@@ -18,10 +18,10 @@ namespace {
 
 // Pages, scripts and style sheets are read whole to decide their encoding;
 // a course's are small. Other files are streamed.
-constexpr gint64 kMaxTextFileBytes = 64 * 1024 * 1024;
+constexpr gint64 kMaxTextFileBytes = gint64{64} * 1024 * 1024;
 // A closed byte range up to this size is read at once; a larger one is
 // streamed to the end of the file, which the engine's media loader accepts.
-constexpr gint64 kMaxRangeReadBytes = 4 * 1024 * 1024;
+constexpr gint64 kMaxRangeReadBytes = gint64{4} * 1024 * 1024;
 
 void Refuse(WebKitURISchemeRequest* request, const char* uri, GIOErrorEnum code, const char* why) {
     Trace("%s: %s", uri, why);
@@ -54,8 +54,8 @@ bool ParseRange(WebKitURISchemeRequest* request, gint64 size, gint64& first, gin
     return true;
 }
 
-void Respond(WebKitURISchemeRequest* request, GInputStream* stream, gint64 length, const std::string& type,
-             int status, SoupMessageHeaders* headers) {
+void Respond(WebKitURISchemeRequest* request, GInputStream* stream, gint64 length, const std::string& type, int status,
+             SoupMessageHeaders* headers) {
     WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(stream, length);
     webkit_uri_scheme_response_set_content_type(response, type.c_str());
     webkit_uri_scheme_response_set_status(response, status, nullptr);
@@ -143,8 +143,8 @@ void ServeFile(WebKitURISchemeRequest* request, const CCoursePages& pages) {
     } else {
         last = size - 1;
     }
-    gchar* contentRange = g_strdup_printf("bytes %" G_GINT64_FORMAT "-%" G_GINT64_FORMAT "/%" G_GINT64_FORMAT, first,
-                                          last, size);
+    gchar* contentRange =
+        g_strdup_printf("bytes %" G_GINT64_FORMAT "-%" G_GINT64_FORMAT "/%" G_GINT64_FORMAT, first, last, size);
     soup_message_headers_append(headers, "Content-Range", contentRange);
     g_free(contentRange);
     Respond(request, body, last - first + 1, type, 206, headers);

@@ -55,7 +55,8 @@ void CourseWindows::OnReadyToShow(WebKitWebView* view, gpointer self) {
     webkit_window_properties_get_geometry(webkit_web_view_get_window_properties(view), &geometry);
     gtk_window_set_default_size(window, geometry.width > 0 ? geometry.width : kDefaultWidth,
                                 geometry.height > 0 ? geometry.height : kDefaultHeight);
-    gtk_window_set_resizable(window, webkit_window_properties_get_resizable(webkit_web_view_get_window_properties(view)));
+    gtk_window_set_resizable(window,
+                             webkit_window_properties_get_resizable(webkit_web_view_get_window_properties(view)));
     gtk_window_set_child(window, GTK_WIDGET(view));
     windows->m_windows.push_back(window);
     g_signal_connect(window, "destroy", G_CALLBACK(+[](GtkWidget* gone, gpointer data) {

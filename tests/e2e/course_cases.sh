@@ -29,6 +29,24 @@ seen_text() {
 # Every visible window titled exactly $1, one id a line.
 windows_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
 
+# The id of a second visible window titled $1 beside window $2, waiting up
+# to 5 s; fails with $3 when none appears.
+other_window() {
+  local id
+  for _ in $(seq 50); do
+    id=$(windows_titled "$1" | grep -v -x "$2" | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  fail "$3"
+}
+
+# Waits up to 5 s until exactly one window is titled $1.
+expect_one_window() {
+  for _ in $(seq 50); do [ "$(windows_titled "$1" | wc -l)" = 1 ] && return 0; sleep 0.1; done
+  fail "$2: $(windows_titled "$1" | wc -l) windows titled '$1'"
+}
+
 # Ends the course through the quit dialog.
 quit_course() {
   press "$course_window" ctrl+w
@@ -57,16 +75,10 @@ case_classic_course_runs_unchanged() {
   press "$course_window" w
   wait_seen classic-hint-%E3%83%92%E3%83%B3%E3%83%88   # ヒント, read back from the hint window
   local hint
-  for _ in $(seq 50); do
-    hint=$(windows_titled " クラシック講座" | grep -v -x "$course_window" | head -n 1)
-    [ -n "$hint" ] && break
-    sleep 0.1
-  done
-  [ -n "$hint" ] || fail "the hint window did not open as a window of the program"
+  hint=$(other_window " クラシック講座" "$course_window" "the hint window did not open as a window of the program")
   press "$hint" c
   wait_seen classic-hint-closed
-  for _ in $(seq 50); do [ "$(windows_titled " クラシック講座" | wc -l)" = 1 ] && break; sleep 0.1; done
-  expect_eq "$(windows_titled " クラシック講座" | wc -l)" 1 "windows after the hint closed itself"
+  expect_one_window " クラシック講座" "after the hint closed itself"
   # No script error in any of its pages.
   sleep 2.5
   wait_seen classic-errors-0
@@ -173,15 +185,9 @@ case_course_files_frames_and_windows() {
   wait_seen files-opened-window
   wait_seen files-child-hello-Files
   local child
-  for _ in $(seq 50); do
-    child=$(windows_titled " Pages" | grep -v -x "$course_window" | head -n 1)
-    [ -n "$child" ] && break
-    sleep 0.1
-  done
-  [ -n "$child" ] || fail "window.open opened no window of the program"
+  child=$(other_window " Pages" "$course_window" "window.open opened no window of the program")
   press "$child" c
-  for _ in $(seq 50); do [ "$(windows_titled " Pages" | wc -l)" = 1 ] && break; sleep 0.1; done
-  expect_eq "$(windows_titled " Pages" | wc -l)" 1 "windows after window.close() in the child"
+  expect_one_window " Pages" "after window.close() in the child"
   # window.close() in the main window asks as "Quit:" does.
   press "$course_window" x
   confirm_quit_and_wait_exit " Pages" "$course_window"

@@ -22,6 +22,11 @@ case_debian_package_installs_and_runs() {
   # The dependencies are the libraries the program links, found by dpkg-shlibdeps.
   dpkg-deb -f "$deb" Depends | grep -q -e 'libwebkitgtk-6.0-4' || fail "Depends lacks the engine: $(dpkg-deb -f "$deb" Depends)"
   dpkg-deb -f "$deb" Depends | grep -q -e 'libgtk-4-1' || fail "Depends lacks GTK 4"
+  local needed
+  for needed in gstreamer1.0-libav gstreamer1.0-plugins-good fonts-liberation2 fonts-ipafont-gothic; do
+    dpkg-deb -f "$deb" Depends | grep -q -F -e "$needed" || fail "Depends lacks $needed: $(dpkg-deb -f "$deb" Depends)"
+  done
+  dpkg-deb -f "$deb" Recommends | grep -q -F 'gstreamer1.0-pulseaudio | gstreamer1.0-alsa' || fail "no sound output recommended"
   dpkg-deb -x "$deb" "$work/root"
   local bin=$work/root/usr/bin/dorv
   expect_eq "$("$bin" --version)" "DORV 3.0.1.76" "the packaged program's version"

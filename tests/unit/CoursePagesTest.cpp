@@ -100,10 +100,10 @@ TEST(CourseEncoding, UndeclaredPagesAreShiftJisUnlessTheyAreUtf8) {
     EXPECT_EQ(DeclaredEncodingOf(CourseFileKind::Page, "\xed\xa0\x80"), "Shift_JIS");
     EXPECT_EQ(DeclaredEncodingOf(CourseFileKind::Page, "\xe6\x97"), "Shift_JIS");
     // What the page declares itself stands.
-    for (const char* declared : {"<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=euc-jp\">",
-                                 "<meta charset=\"iso-8859-1\">", "<meta charset = utf-8>",
-                                 "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><html>", "\xEF\xBB\xBF<html>",
-                                 "\xFF\xFE<\0h\0"}) {
+    for (const char* declared :
+         {"<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=euc-jp\">", "<meta charset=\"iso-8859-1\">",
+          "<meta charset = utf-8>", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><html>", "\xEF\xBB\xBF<html>",
+          "\xFF\xFE<\0h\0"}) {
         EXPECT_EQ(DeclaredEncodingOf(CourseFileKind::Page, std::string(declared) + sjis), "") << declared;
     }
     EXPECT_EQ(DeclaredEncodingOf(CourseFileKind::Page, "<meta name=\"charset\" content=\"x\">" + sjis), "Shift_JIS");
