@@ -60,6 +60,7 @@ public:
     }
     bool DeleteFile(const std::string& path, int&) override { return files.erase(path) > 0; }
     bool RemoveFolder(const std::string&, int&) override { return true; }
+    bool RemoveLeftTemporary(const std::string&) override { return false; }
     std::map<std::string, std::string> files;
 };
 #endif

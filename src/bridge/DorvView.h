@@ -36,6 +36,7 @@ public:
     // dialogs not counted) before the page counts as not responding.
     static constexpr unsigned kPageCallDeadlineMs = 10000;
     static constexpr int kGetStateBufferSize = 128;
+    static constexpr const char* kOutOfMemoryMessage = "Out of memory.";
     static constexpr int kFullScreenBufferSize = 32;
 
     struct Services {

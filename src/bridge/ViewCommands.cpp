@@ -1,6 +1,8 @@
 // The poll for host commands and their dispatch.
 #include <algorithm>
+#include <functional>
 #include <iterator>
+#include <new>
 
 #include "bridge/DorvView.h"
 #include "common/Tokens.h"
@@ -53,12 +55,26 @@ constexpr struct {
 
 void CDORVView::PollPageState() {
     ++m_nPollDepth;
+    // Memory that runs out (a huge answer, a huge file) ends the step it
+    // happened in, is shown, and the poll goes on with the next one.
+    auto guarded = [this](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const std::bad_alloc&) {
+            Trace("out of memory");
+            ShowMessage(kOutOfMemoryMessage);
+        }
+    };
     std::string answer;
-    CallScriptForText("GetState", kGetStateBufferSize, answer);
-    // Each poll works on its own copy of the lines, so a nested poll cannot
-    // disturb the lines this one has still to carry out.
-    for (const std::string& line : SplitTokens(answer, "\n")) {
-        DispatchCommand(GetToken(line, ":", 0) + ":", TrimWhiteSpace(GetToken(line, ":", 1)));
+    std::vector<std::string> lines;
+    guarded([&] {
+        CallScriptForText("GetState", kGetStateBufferSize, answer);
+        // Each poll works on its own copy of the lines, so a nested poll
+        // cannot disturb the lines this one has still to carry out.
+        lines = SplitTokens(answer, "\n");
+    });
+    for (const std::string& line : lines) {
+        guarded([&] { DispatchCommand(GetToken(line, ":", 0) + ":", TrimWhiteSpace(GetToken(line, ":", 1))); });
     }
     --m_nPollDepth;
     if (!IsBusy()) ScheduleDeferred();

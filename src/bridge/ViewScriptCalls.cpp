@@ -1,4 +1,6 @@
 // Page calls of the view.
+#include <new>
+
 #include "app/DorvApp.h"
 #include "bridge/ArgumentString.h"
 #include "bridge/DorvView.h"
@@ -29,8 +31,19 @@ bool CDORVView::CallScript(const std::string& function, const std::string& argum
     std::vector<std::string> args = ParseArgumentString(argumentString);
     BeginPageCall();
     std::string answer;
-    bool ok = m_services.page.CallFunction(function, args, &answer);
+    bool ok = false;
+    bool exhausted = false;
+    try {
+        ok = m_services.page.CallFunction(function, args, &answer);
+    } catch (const std::bad_alloc&) {
+        exhausted = true;  // the answer did not fit in memory
+    }
     EndPageCall();
+    if (exhausted) {
+        Trace("call %s: out of memory", function.c_str());
+        ShowMessage(kOutOfMemoryMessage);
+        return false;
+    }
     // The poll is traced only when it brings something, or the trace would
     // fill with empty answers four times a second.
     if (function != "GetState" || !ok || !answer.empty()) {
@@ -45,7 +58,7 @@ bool CDORVView::CallScriptForText(const std::string& function, int receiveBuffer
     // The size does not limit the answer; only a size that cannot be
     // reserved at all fails, as it did when a buffer was reserved up front.
     if (receiveBufferSize < 0) {
-        ShowMessage("Out of memory.");
+        ShowMessage(kOutOfMemoryMessage);
         return false;
     }
     return CallScript(function, "", &result);

@@ -48,13 +48,25 @@ public:
     virtual bool DeleteFile(const std::string& path, int& err) = 0;
     // Removes a folder that is empty.
     virtual bool RemoveFolder(const std::string& path, int& err) = 0;
+    // Removes the temporary file that an interrupted WriteAtomically of
+    // `path` left, unless a save of it is under way; true when one was
+    // removed.
+    virtual bool RemoveLeftTemporary(const std::string& path) = 0;
+
+    // What WriteAtomically appends to the file's name for its temporary file.
+    static constexpr const char* kTemporarySuffix = ".new";
 };
 
 // True when a folder of that name exists afterwards: creates one level only
 // and reports nothing.
 bool EnsureDirectory(IFileStore& files, const std::string& path);
 
+// The largest data file that is read: the page's data is small, and a file
+// of gigabytes (a sparse file, a damaged stick) would hold the window.
+constexpr std::uint64_t kMaxDataFileBytes = std::uint64_t{16} * 1024 * 1024;
+
 // Reads a whole existing file, held against other copies while it is read.
+// A file larger than kMaxDataFileBytes is not read (EOVERFLOW).
 bool ReadWholeFile(IFileStore& files, const std::string& path, std::string& bytes, int& err);
 
 }  // namespace dorv

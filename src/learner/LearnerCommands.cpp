@@ -1,4 +1,5 @@
 // The page's drive and learner commands.
+#include <optional>
 #include <vector>
 
 #include "common/Trace.h"
@@ -11,10 +12,16 @@
 namespace dorv {
 namespace {
 
-// The page names learner folders, and a page may come from a network: a
-// name that is no plain folder name would reach files elsewhere. The empty
-// name keeps its meaning (the course data folder itself).
-bool IsAcceptableLearnerName(const std::string& name) { return name.empty() || IsSafeFolderName(name); }
+// The folder that the page's learner name names: the name as host text
+// (code page 932). The page may come from a network: a name that is no plain
+// folder name would reach files elsewhere, and one the code page cannot hold
+// names no folder; both give nothing. The empty name keeps its meaning (the
+// course data folder itself).
+std::optional<std::string> LearnerFolderName(const std::string& name) {
+    std::optional<std::string> host = AsHostText(name);
+    if (!host || !(host->empty() || IsSafeFolderName(*host))) return std::nullopt;
+    return host;
+}
 
 bool IsListed(const DrivePlace& place) {
     if (!place.writable) return false;  // read-only media are no place for learner data
@@ -48,34 +55,34 @@ void CLearnerData::SelectDrive(const std::string& letter) {
     const std::string& folder = m_store.GetCourseDataFolder();
     if (folder.empty()) return;
     std::string path = folder + kPrefFile;
-    // PREF.PRF missing beside a safety copy: a save of an older installation
-    // was interrupted, and the copy holds the learner list.
-    std::string copy = path + kPrefSafetyCopySuffix;
-    IFileStore& files = m_services.files;
-    if (files.GetKind(path) == IFileStore::Kind::None && files.GetKind(copy) == IFileStore::Kind::File) {
-        Trace("%s is missing: loading its safety copy", path.c_str());
-        path = copy;
+    // PREF.PRF missing or empty beside a safety copy: a save of an older
+    // installation was interrupted, and the copy holds the learner list.
+    if (IsInterruptedPreferenceSave(path)) {
+        Trace("%s is missing or empty: loading its safety copy", path.c_str());
+        path += kPrefSafetyCopySuffix;
     }
     LoadFileToPage(path, "UpdateUsers");
 }
 
 void CLearnerData::SelectLearner(const std::string& name) {
-    if (!IsAcceptableLearnerName(name)) {
+    std::optional<std::string> folder = LearnerFolderName(name);
+    if (!folder) {
         Trace("learner name \"%s\" refused: no learner selected", name.c_str());
         m_strLearnerFolder.clear();
         m_store.ClearHistoryLearner();
         return;
     }
-    m_strLearnerFolder = m_store.GetCourseDataFolder() + name + "/";
-    m_store.SetHistoryLearner(name);
+    m_strLearnerFolder = m_store.GetCourseDataFolder() + *folder + "/";
+    m_store.SetHistoryLearner(*folder);
 }
 
 void CLearnerData::CreateLearnerFolder(const std::string& name) {
-    if (!IsAcceptableLearnerName(name)) {
+    std::optional<std::string> folder = LearnerFolderName(name);
+    if (!folder) {
         Trace("learner name \"%s\" refused: no folder created", name.c_str());
         return;
     }
-    if (EnsureDirectory(m_services.files, m_store.GetCourseDataFolder() + name)) SavePreferences();
+    if (EnsureDirectory(m_services.files, m_store.GetCourseDataFolder() + *folder)) SavePreferences();
 }
 
 void CLearnerData::RenameLearner() { SavePreferences(); }
@@ -86,6 +93,8 @@ void CLearnerData::DeleteLearnerFolder() {
         for (const char* file : {CLearnerStore::kHistoryFileName, kPositionFile, kScoreFile}) {
             m_services.files.DeleteFile(m_strLearnerFolder + file, ignored);
         }
+        // What interrupted saves left would keep the folder.
+        RemoveLeftTemporaries(m_strLearnerFolder);
         m_services.files.RemoveFolder(m_strLearnerFolder, ignored);
     }
     SavePreferences();

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 
 #include "common/MessageBox.h"
 #include "common/TextEncoding.h"
@@ -55,7 +57,28 @@ int LeadingInteger(const std::string& text) {
     return static_cast<int>(value);
 }
 
+// The length of an existing file, or nothing when it cannot be opened.
+std::optional<std::uint64_t> FileLength(IFileStore& files, const std::string& path) {
+    int err = 0;
+    std::unique_ptr<IOpenFile> file = files.Open(path, IFileStore::OpenMode::ReadExisting, err);
+    std::uint64_t length = 0;
+    if (!file || !file->GetLength(length, err)) return std::nullopt;
+    return length;
+}
+
 }  // namespace
+
+bool CLearnerData::IsInterruptedPreferenceSave(const std::string& path) {
+    IFileStore& files = m_services.files;
+    const std::string copy = path + kPrefSafetyCopySuffix;
+    if (files.GetKind(copy) != IFileStore::Kind::File || FileLength(files, copy).value_or(0) == 0) return false;
+    return files.GetKind(path) == IFileStore::Kind::None ||
+           (files.GetKind(path) == IFileStore::Kind::File && FileLength(files, path) == std::uint64_t{0});
+}
+
+void CLearnerData::RemoveLeftTemporaries(const std::string& folder) {
+    for (const char* file : {kPrefFile, kPositionFile, kScoreFile}) m_services.files.RemoveLeftTemporary(folder + file);
+}
 
 CLearnerData::CLearnerData(Services services, CLearnerStore& store, std::string& learnerFolder)
     : m_services(services), m_store(store), m_strLearnerFolder(learnerFolder) {}
@@ -82,7 +105,10 @@ bool CLearnerData::SavePageDataToFile(const std::string& function, const std::st
     std::string text;
     if (!m_services.page.CallScriptForText(function, receiveBufferSize, text)) return false;
     int err = 0;
-    if (m_services.files.WriteAtomically(path, ToFileBytes(text), err)) return true;
+    if (m_services.files.WriteAtomically(path, ToFileBytes(text), err)) {
+        RemoveLeftTemporaries(path.substr(0, path.rfind('/') + 1));
+        return true;
+    }
     Trace("%s not saved: %s", path.c_str(), std::strerror(err));
     if (!IsOpenFailure(err)) ShowFileError(m_services.messages, err, path);
     return false;
@@ -110,8 +136,8 @@ bool CLearnerData::SaveScores() {
 
 // PREF.PRF is replaced in one step, so it is never missing or half written
 // while a save runs. A safety copy left by an interrupted save of an older
-// installation is deleted by a successful save, and put back by a failed
-// one when PREF.PRF is missing.
+// installation is deleted by a successful save once the new PREF.PRF is in
+// place, and put back by a failed one when PREF.PRF is missing or empty.
 bool CLearnerData::SavePreferences() {
     const std::string& folder = m_store.GetCourseDataFolder();
     if (folder.empty()) return false;
@@ -127,9 +153,14 @@ bool CLearnerData::SavePreferences() {
         }
         return true;
     }
-    if (files.GetKind(copy) == IFileStore::Kind::File && files.GetKind(path) == IFileStore::Kind::None &&
-        !files.Rename(copy, path, err)) {
-        ShowFileError(m_services.messages, err, copy);
+    // An empty PREF.PRF beside its safety copy is what a pulled stick left
+    // of an interrupted save: the copy goes back in its place.
+    if (IsInterruptedPreferenceSave(path)) {
+        if (files.GetKind(path) == IFileStore::Kind::File && !files.DeleteFile(path, err)) {
+            ShowFileError(m_services.messages, err, path);
+        } else if (!files.Rename(copy, path, err)) {
+            ShowFileError(m_services.messages, err, copy);
+        }
     }
     return false;
 }

@@ -58,6 +58,11 @@ public:
     void DeleteLearnerFolder();
 
 private:
+    // PREF.PRF at `path` missing or empty beside a non-empty safety copy.
+    bool IsInterruptedPreferenceSave(const std::string& path);
+    // The temporary files that interrupted saves left in `folder`.
+    void RemoveLeftTemporaries(const std::string& folder);
+
     Services m_services;
     CLearnerStore& m_store;
     std::string& m_strLearnerFolder;

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "common/MessageBox.h"
+#include "common/TextEncoding.h"
 #include "common/Trace.h"
 #include "learner/DriveList.h"
 #include "learner/FileStore.h"
@@ -32,6 +33,10 @@ bool ReadWholeFile(IFileStore& files, const std::string& path, std::string& byte
     std::unique_ptr<IOpenFile> file = files.Open(path, IFileStore::OpenMode::ReadExisting, err);
     std::uint64_t length = 0;
     if (!file || !file->GetLength(length, err)) return false;
+    if (length > kMaxDataFileBytes) {
+        err = EOVERFLOW;
+        return false;
+    }
     return file->ReadAt(0, static_cast<std::size_t>(length), bytes, err);
 }
 
@@ -41,6 +46,12 @@ bool IsSafeFolderName(const std::string& name) {
         if (c == '/' || c == '\\' || c < 0x20 || c == 0x7F) return false;
     }
     return true;
+}
+
+std::optional<std::string> AsHostText(const std::string& name) {
+    std::optional<std::string> bytes = Utf8ToCp932(name);
+    if (!bytes) return std::nullopt;
+    return Cp932ToUtf8Lenient(*bytes);
 }
 
 std::string SetAsideName(const std::string& historyPath, long long seconds) {
@@ -60,8 +71,10 @@ bool CLearnerStore::UpdateCourseDataFolder() {
     m_strCourseDataFolder.clear();
     if (m_strCourseFolderName.empty()) return false;
     // A course folder name that is no plain name would put the data outside
-    // PLENA/ (or nowhere): no course data folder then.
-    if (!IsSafeFolderName(m_strCourseFolderName)) {
+    // PLENA/ (or nowhere), and one the code page cannot hold names no
+    // folder: no course data folder then.
+    std::optional<std::string> hostName = AsHostText(m_strCourseFolderName);
+    if (!hostName || !IsSafeFolderName(*hostName)) {
         Trace("the course folder name \"%s\" is no folder name: no course data folder", m_strCourseFolderName.c_str());
         return false;
     }
@@ -88,7 +101,7 @@ bool CLearnerStore::UpdateCourseDataFolder() {
     if (folder.back() != '/') folder += '/';
     folder += kPlenaFolder;
     EnsureDirectory(m_files, folder);
-    folder += "/" + m_strCourseFolderName;
+    folder += "/" + *hostName;
     EnsureDirectory(m_files, folder);
     m_strCourseDataFolder = folder + "/";
     Trace("course data folder %s", m_strCourseDataFolder.c_str());

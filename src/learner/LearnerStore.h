@@ -3,6 +3,7 @@
 // learner's history file, which this record also keeps valid and appends to.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace dorv {
@@ -66,6 +67,13 @@ private:
 // A name that can be one folder inside another: not empty, not "." or "..",
 // no "/" or "\", no control character. Anything else would reach outside.
 bool IsSafeFolderName(const std::string& name);
+
+// A name from the page as the folder it names: host text, so through code
+// page 932 and back, as the old shell's names went. Characters the code page
+// folds (U+301C and U+FF5E, U+2212 and U+FF0D …) name one folder, the one an
+// existing installation made. Nothing when the code page lacks a character
+// of the name: no folder can be named by it.
+std::optional<std::string> AsHostText(const std::string& name);
 
 // The name of an invalid history file set aside at `seconds` (the low 32
 // bits, as a signed number).

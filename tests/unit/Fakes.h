@@ -155,6 +155,7 @@ public:
     bool Rename(const std::string&, const std::string&, int& err) override { return (err = ENOENT), false; }
     bool DeleteFile(const std::string&, int& err) override { return (err = ENOENT), false; }
     bool RemoveFolder(const std::string&, int& err) override { return (err = ENOENT), false; }
+    bool RemoveLeftTemporary(const std::string&) override { return false; }
 };
 
 // Drive letters given by the test.

@@ -2,10 +2,12 @@
 // whose functions the tests give.
 #include "learner/LearnerData.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <fcntl.h>
 
@@ -193,6 +195,138 @@ TEST_F(LearnerDataTest, PreferencesAndTheirSafetyCopy) {
     EXPECT_EQ(page.calls, std::vector<std::string>{"UpdateUsers('list')"});
 }
 
+TEST_F(LearnerDataTest, AnEmptyPreferencesFileBesideItsSafetyCopyIsAnInterruptedSave) {
+    data.SelectDrive("F");
+    const fs::path pref = Stick() / "PREF.PRF", copy = Stick() / "PREF.PRF.bak";
+    std::ofstream(pref) << "";
+    std::ofstream(copy) << "taro,hana";
+    page.calls.clear();
+    data.SelectDrive("F");
+    EXPECT_EQ(page.calls, std::vector<std::string>{"UpdateUsers('taro,hana')"});
+    // A failed save puts the good copy back in place of the empty file.
+    page.answers["GetPrefSize"] = "-1";
+    EXPECT_FALSE(data.SavePreferences());
+    EXPECT_EQ(ReadBytes(pref), "taro,hana");
+    EXPECT_FALSE(fs::exists(copy));
+    // An empty safety copy is no learner list: the empty PREF.PRF stands.
+    std::ofstream(pref) << "";
+    std::ofstream(copy) << "";
+    page.calls.clear();
+    data.SelectDrive("F");
+    EXPECT_EQ(page.calls, std::vector<std::string>{"UpdateUsers()"});
+}
+
+TEST_F(LearnerDataTest, DamagedFilesOfGigabytesAreNotRead) {
+    SelectOnStick("taro");
+    {
+        std::ofstream task(Stick() / "taro/TASK.DAT");
+        task << "x";
+    }
+    fs::resize_file(Stick() / "taro/TASK.DAT", std::uintmax_t{3} << 30);  // sparse: 3 GiB
+    data.LoadPosition();
+    EXPECT_EQ(page.calls.back(), "SetPosData()");
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_NE(box.shown[0].find("TASK.DAT"), std::string::npos) << box.shown[0];
+}
+
+TEST_F(LearnerDataTest, ReplacedFilesKeepTheirPermissionsAndLeftTemporariesGo) {
+    SelectOnStick("taro");
+    page.answers["GetPosData"] = "step=1";
+    ASSERT_TRUE(data.SavePosition());
+    const fs::path task = Stick() / "taro/TASK.DAT";
+    fs::permissions(task,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write);
+    page.answers["GetPosData"] = "step=2";
+    ASSERT_TRUE(data.SavePosition());
+    EXPECT_EQ(ReadBytes(task), "step=2");
+    EXPECT_EQ(fs::status(task).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write);
+    // What an interrupted save left goes with the next save into the folder.
+    std::ofstream(Stick() / "taro/SCORE.DAT.new") << "half";
+    ASSERT_TRUE(data.SavePosition());
+    EXPECT_FALSE(fs::exists(Stick() / "taro/SCORE.DAT.new"));
+    // And does not keep "Delete:" from removing the folder.
+    std::ofstream(Stick() / "taro/TASK.DAT.new") << "half";
+    data.DeleteLearnerFolder();
+    EXPECT_FALSE(fs::exists(Stick() / "taro"));
+}
+
+// A learner's session has no power over file modes: a file it may not write
+// is not replaced, and the save fails as an open for writing does (no
+// message). Run as an ordinary user (a child that gives up root, if need be).
+TEST_F(LearnerDataTest, AFileTheUserMayNotWriteIsNotReplaced) {
+    SelectOnStick("taro");
+    const fs::path task = Stick() / "taro/TASK.DAT";
+    std::ofstream(task) << "kept";
+    fs::permissions(task, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (geteuid() != 0) {
+        page.answers["GetPosData"] = "new";
+        EXPECT_FALSE(data.SavePosition());
+        EXPECT_EQ(ReadBytes(task), "kept");
+        EXPECT_TRUE(box.shown.empty());
+        return;
+    }
+    fs::permissions(Root(), fs::perms::all);
+    for (const fs::path& dir : {Root() / "stick", Root() / "stick/PLENA", Stick(), Stick() / "taro"}) {
+        ASSERT_EQ(chown(dir.c_str(), 65534, 65534), 0);
+    }
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+        page.answers["GetPosData"] = "new";
+        bool saved = data.SavePosition();
+        _exit(saved ? 1 : box.shown.empty() ? 0 : 2);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadBytes(task), "kept");
+}
+
+// File systems that refuse flock (NFS) or every lock (NFSv3 without a lock
+// manager): loads and saves go on, with byte-range locks where they work.
+TEST(FileLocks, RefusedLocksNeverFailALoadOrASave) {
+    test::ScratchFolder scratch;
+    const std::string path = scratch.Write("PREF.PRF", "old");
+    static int refusal = 0;
+    auto refuse = [](int, int) {
+        errno = refusal;
+        return -1;
+    };
+    for (int err : {EBADF, ENOLCK, EOPNOTSUPP, EINVAL}) {
+        refusal = err;
+        PosixFileStore nfs({refuse, PosixFileStore::kSystemLocks.range});
+        std::string bytes;
+        int e = 0;
+        EXPECT_TRUE(ReadWholeFile(nfs, path, bytes, e)) << err;
+        EXPECT_TRUE(nfs.WriteAtomically(path, "new", e)) << err << " " << e;
+        // Byte-range locks still hold two copies off.
+        PosixFileStore other({refuse, PosixFileStore::kSystemLocks.range});
+        {
+            auto reading = nfs.Open(path, IFileStore::OpenMode::ReadExisting, e);
+            ASSERT_TRUE(reading);
+            EXPECT_FALSE(other.WriteAtomically(path, "clash", e));
+            EXPECT_EQ(e, EWOULDBLOCK);
+        }
+        // No lock at all: everything works unlocked.
+        PosixFileStore bare({refuse, [](int, struct flock*) {
+                                 errno = ENOLCK;
+                                 return -1;
+                             }});
+        EXPECT_TRUE(bare.WriteAtomically(path, "bare", e));
+        EXPECT_TRUE(ReadWholeFile(bare, path, bytes, e));
+        EXPECT_EQ(bytes, "bare");
+    }
+    // Another error of the lock call is no refusal.
+    refusal = EIO;
+    PosixFileStore broken({refuse, PosixFileStore::kSystemLocks.range});
+    int e = 0;
+    std::string bytes;
+    EXPECT_FALSE(ReadWholeFile(broken, path, bytes, e));
+    EXPECT_EQ(e, EIO);
+}
+
 TEST_F(LearnerDataTest, HistoryFileGetsItsHeaderAndRecordsBackToBack) {
     SelectOnStick("taro");
     page.answers["GetLogData"] = "";
@@ -284,6 +418,35 @@ TEST_F(LearnerDataTest, LearnerNamesThatReachElsewhereAreRefused) {
     page.calls.clear();
     data.CreateLearnerFolder("");
     EXPECT_EQ(page.calls.front(), "GetPrefSize[32]");
+}
+
+TEST_F(LearnerDataTest, NamesAreHostTextAsOnAnExistingInstallation) {
+    // 〜 (U+301C, what an input method types) names the folder that an
+    // existing installation made as 山田～ (U+FF5E, code page 932's).
+    fs::create_directories(Stick() / "山田～");
+    std::ofstream(Stick() / "山田～/TASK.DAT") << "step=2";
+    SelectOnStick("山田〜");
+    EXPECT_EQ(learnerFolder, (Stick() / "山田～").string() + "/");
+    EXPECT_FALSE(fs::exists(Stick() / "山田〜"));
+    EXPECT_EQ(store.GetHistoryFilePath(), (Stick() / "山田～/HISTORY.DAT").string());
+    data.LoadPosition();
+    EXPECT_EQ(page.calls.back(), "SetPosData('step=2')");
+    data.CreateLearnerFolder("−1");  // U+2212 and U+FF0D: one folder
+    data.SelectLearner("－1");
+    EXPECT_TRUE(fs::is_directory(learnerFolder));
+    // A character the code page lacks names no folder.
+    page.calls.clear();
+    data.CreateLearnerFolder("𠮷田");
+    data.SelectLearner("𠮷田");
+    EXPECT_EQ(learnerFolder, "");
+    EXPECT_TRUE(page.calls.empty());
+    // The course's folder name too.
+    store.SetCourseFolderName("講座〜");
+    data.SelectDrive("F");
+    EXPECT_EQ(store.GetCourseDataFolder(), (Root() / "stick/PLENA/講座～/").string());
+    store.SetCourseFolderName("𠮷");
+    data.SelectDrive("F");
+    EXPECT_EQ(store.GetCourseDataFolder(), "");
 }
 
 TEST_F(LearnerDataTest, DeleteRemovesTheSelectedLearnersFiles) {
