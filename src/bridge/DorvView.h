@@ -92,6 +92,11 @@ public:
     // "ForceQuit:" does, without asking (saved, page told, closed).
     void EndSession();
 
+    // Told once the close sequence has saved the history record and the
+    // position and told the page; HasSaved() says whether it has.
+    void SetSavedListener(std::function<void()> listener) { m_onSaved = std::move(listener); }
+    bool HasSaved() const { return m_bSaved; }
+
     // True while a page call waits for its answer.
     bool IsInPageCall() const { return m_nPageCallDepth > 0; }
 
@@ -153,7 +158,9 @@ private:
     // A tick fell due while a page call waited: one poll is deferred for it.
     bool m_bPollHeld = false;
     bool m_bPollTimerOn = false;
-    bool m_bConfirming = false;   // the quit dialog is on screen
+    bool m_bConfirming = false;  // the quit dialog is on screen
+    bool m_bSaved = false;       // the close sequence has saved and told the page
+    std::function<void()> m_onSaved;
     std::string m_strRefusedUri;  // the foreign page last refused, traced once
     std::deque<std::function<void()>> m_deferred;
     bool m_bDeferredPosted = false;

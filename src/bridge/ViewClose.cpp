@@ -25,6 +25,8 @@ void CDORVView::RequestClose() {
     m_learner.SaveHistoryRecord();
     m_learner.SavePosition();
     CallScript("OnClose", "");
+    m_bSaved = true;
+    if (m_onSaved) m_onSaved();
     m_services.page.SetInputEnabled(false);
     m_services.timers.SetTimer(kCloseTimer, kCloseDelayMs);
     if (!IsBusy()) ScheduleDeferred();

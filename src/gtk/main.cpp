@@ -25,6 +25,7 @@
 #include "gtk/GtkMessageBox.h"
 #include "gtk/PagePermissions.h"
 #include "gtk/PosixFileStore.h"
+#include "gtk/SessionEnd.h"
 #include "gtk/SoupUrlFetcher.h"
 #include "gtk/WebKitPage.h"
 
@@ -191,11 +192,14 @@ int RunCourse() {
         [&] { return view.CanExamineInput(); });
     messages.SetParent(window.Window());
     TerminationSignals signals(view);
+    dorv::SessionEnd sessionEnd([&] { view.EndSession(); }, [&] { return view.HasSaved(); });
+    view.SetSavedListener([&] { sessionEnd.OnSaved(); });
     window.Present();
     dorv::Trace("window shown");
     g_main_loop_run(loop);
     g_main_loop_unref(loop);
     courseWindows.CloseAll();
+    view.SetSavedListener(nullptr);
     engine.SetMessageHandler(nullptr);
     page.SetListener(nullptr);
     timers.SetHandler(nullptr);

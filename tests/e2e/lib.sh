@@ -10,6 +10,8 @@ dorv_pid=
 
 cleanup() {
   [ -n "${www_pid:-}" ] && kill "$www_pid" 2>/dev/null || true
+  # Services a case started for itself (fake system services and their bus).
+  [ -n "${extra_pids:-}" ] && kill ${extra_pids} 2>/dev/null || true
   [ -n "$dorv_pid" ] && kill "$dorv_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
