@@ -6,7 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "common/Trace.h"
 
@@ -38,6 +44,17 @@ bool IsWritable(const std::string& root) {
     return access(root.c_str(), W_OK | X_OK) == 0;
 }
 
+// How long the drive list waits for the places to answer.
+constexpr unsigned kProbeTimeoutMs = 1000;
+
+std::string ReadSmallFile(const std::string& path) {
+    gchar* text = nullptr;
+    if (!g_file_get_contents(path.c_str(), &text, nullptr, nullptr)) return {};
+    std::string value = text;
+    g_free(text);
+    return value;
+}
+
 std::string Lowered(std::string text) {
     for (char& c : text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -54,19 +71,26 @@ void AddMonitorMounts(std::map<std::string, DriveType>& found) {
         auto* mount = G_MOUNT(item->data);
         GFile* root = g_mount_get_root(mount);
         gchar* path = g_file_get_path(root);
-        if (path) {
-            GDrive* drive = g_mount_get_drive(mount);
-            bool removable =
-                g_mount_can_eject(mount) || (drive && (g_drive_is_removable(drive) || g_drive_can_eject(drive)));
-            bool remote = !g_file_has_uri_scheme(root, "file");
-            if (remote) {
-                found[path] = DriveType::Remote;
-            } else if (removable) {
-                found.emplace(path, DriveType::Removable);
-            }
-            if (drive) g_object_unref(drive);
-            g_free(path);
+        gchar* scheme = g_file_get_uri_scheme(root);
+        GDrive* drive = g_mount_get_drive(mount);
+        bool removable =
+            g_mount_can_eject(mount) || (drive && (g_drive_is_removable(drive) || g_drive_can_eject(drive)));
+        // The content types the monitor knows already; nothing is scanned.
+        gchar** types = g_mount_guess_content_type_sync(mount, FALSE, nullptr, nullptr);
+        bool player = types && g_strv_contains(types, "x-content/audio-player");
+        DriveType type = ClassifyMonitorMount(scheme ? scheme : "", path != nullptr, removable, player);
+        if (path && type == DriveType::Remote) {
+            found[path] = type;
+        } else if (path && type == DriveType::Removable) {
+            found.emplace(path, type);
+        } else if (path) {
+            // A mount under the media folder that is no drive after all.
+            if (found.count(path) && found[path] == DriveType::Removable && player) found.erase(path);
         }
+        g_strfreev(types);
+        if (drive) g_object_unref(drive);
+        g_free(scheme);
+        g_free(path);
         g_object_unref(root);
     }
     g_list_free_full(mounts, g_object_unref);
@@ -74,6 +98,62 @@ void AddMonitorMounts(std::map<std::string, DriveType>& found) {
 }
 
 }  // namespace
+
+DriveType ClassifyMonitorMount(const std::string& scheme, bool hasLocalPath, bool removable, bool mediaPlayer) {
+    static constexpr const char* kNetwork[] = {"smb", "sftp", "ssh", "dav", "davs", "ftp", "ftps", "afp", "nfs"};
+    if (!hasLocalPath) return DriveType::None;
+    if (scheme == "file") return removable && !mediaPlayer ? DriveType::Removable : DriveType::None;
+    bool network =
+        std::any_of(std::begin(kNetwork), std::end(kNetwork), [&](const char* name) { return scheme == name; });
+    return network ? DriveType::Remote : DriveType::None;
+}
+
+bool IsRemovableBlockDevice(const std::string& device, const std::string& sysfs) {
+    gchar* real = realpath(device.c_str(), nullptr);
+    std::string name = real ? real : device;
+    free(real);
+    if (!StartsWith(name, "/dev/")) return false;
+    name = name.substr(5);
+    gchar* node = realpath((sysfs + "/class/block/" + name).c_str(), nullptr);
+    if (!node) return false;
+    std::string block = node;
+    free(node);
+    // A partition's disk is the folder above it.
+    std::string disk =
+        g_file_test((block + "/partition").c_str(), G_FILE_TEST_EXISTS) ? block.substr(0, block.rfind('/')) : block;
+    if (ReadSmallFile(disk + "/removable").rfind('1', 0) == 0) return true;
+    return block.find("/usb") != std::string::npos || block.find("/mmc_host/") != std::string::npos ||
+           block.find("/memstick") != std::string::npos;
+}
+
+std::vector<bool> ProbeWritable(const std::vector<std::string>& folders, unsigned timeoutMs) {
+    struct Probe {
+        std::mutex lock;
+        std::condition_variable done;
+        std::vector<int> answers;  // -1 until answered
+    };
+    auto probe = std::make_shared<Probe>();
+    probe->answers.assign(folders.size(), -1);
+    for (size_t i = 0; i < folders.size(); ++i) {
+        // A thread that a hung server holds stays behind, harmlessly.
+        std::thread([probe, i, folder = folders[i]] {
+            bool writable = IsWritable(folder);
+            std::lock_guard<std::mutex> hold(probe->lock);
+            probe->answers[i] = writable ? 1 : 0;
+            probe->done.notify_all();
+        }).detach();
+    }
+    std::unique_lock<std::mutex> hold(probe->lock);
+    probe->done.wait_for(hold, std::chrono::milliseconds(timeoutMs), [&] {
+        return std::none_of(probe->answers.begin(), probe->answers.end(), [](int answer) { return answer < 0; });
+    });
+    std::vector<bool> writable;
+    for (size_t i = 0; i < folders.size(); ++i) {
+        if (probe->answers[i] < 0) Trace("%s did not answer within %u ms: left out", folders[i].c_str(), timeoutMs);
+        writable.push_back(probe->answers[i] == 1);
+    }
+    return writable;
+}
 
 DrivePlace ParseDriveSetting(char letter, const std::string& value) {
     DrivePlace place;
@@ -118,7 +198,8 @@ std::vector<DrivePlace> GioDriveList::Discover() const {
         std::string path = g_unix_mount_get_mount_path(entry);
         if (IsRemoteFileSystem(g_unix_mount_get_fs_type(entry))) {
             found[path] = DriveType::Remote;
-        } else if (IsUserMediaFolder(path)) {
+        } else if (IsUserMediaFolder(path) && IsRemovableBlockDevice(g_unix_mount_get_device_path(entry))) {
+            // An internal partition the desktop mounted there is no stick.
             found[path] = DriveType::Removable;
         }
     }
@@ -147,9 +228,13 @@ std::vector<DrivePlace> GioDriveList::BuildList() {
         place.letter = next;
         m_last[next] = place;
     }
+    std::vector<std::string> roots;
+    for (auto& [letter, place] : m_last) roots.push_back(place.root);
+    std::vector<bool> writable = ProbeWritable(roots, kProbeTimeoutMs);
     std::vector<DrivePlace> list;
+    size_t index = 0;
     for (auto& [letter, place] : m_last) {
-        place.writable = IsWritable(place.root);
+        place.writable = writable[index++];
         list.push_back(place);
         Trace("drive %c: %s (%s%s)", letter, place.root.c_str(), TypeName(place.type).c_str(),
               place.writable ? "" : ", not writable");

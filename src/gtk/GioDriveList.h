@@ -36,4 +36,22 @@ private:
 // One "Drives" value as a place; type None when it names none.
 DrivePlace ParseDriveSetting(char letter, const std::string& value);
 
+// What a mount of GIO's volume monitor is as a drive. Only places that
+// behave as local files count: a network share with a local path (smb,
+// sftp, dav, ftp, afp, nfs) is remote; a local mount on removable media is
+// removable, unless it is a media player's; anything else (a phone or a
+// camera by MTP or PTP, an archive, a network mount without a local path)
+// is none.
+DriveType ClassifyMonitorMount(const std::string& scheme, bool hasLocalPath, bool removable, bool mediaPlayer);
+
+// Whether the block device `device` (a /dev path, links followed) is on
+// removable media: its disk says so in sysfs, or it hangs off a USB or
+// memory-card bus. `sysfs` is where sysfs is mounted.
+bool IsRemovableBlockDevice(const std::string& device, const std::string& sysfs = "/sys");
+
+// Which of the folders are mounted read-write and writable by this user.
+// Each is looked at on a thread of its own; one that has not answered
+// within `timeoutMs` (a hung network server) counts as not writable.
+std::vector<bool> ProbeWritable(const std::vector<std::string>& folders, unsigned timeoutMs);
+
 }  // namespace dorv

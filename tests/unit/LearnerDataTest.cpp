@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "Fakes.h"
+#include "gtk/GioDriveList.h"
 #include "gtk/PosixFileStore.h"
 #include "learner/LearnerStore.h"
 #include "learner/ScriptHost.h"
@@ -502,6 +503,61 @@ TEST(AtomicWrites, SurviveBeingKilledAtAnyMoment) {
                 << name << " after kill " << kill << ": " << content.size() << " bytes";
         }
     }
+}
+
+}  // namespace
+}  // namespace dorv
+
+namespace dorv {
+namespace {
+
+// Only places that behave as local files are drives.
+TEST(DrivePlaces, WhatTheVolumeMonitorReportsAsDrives) {
+    EXPECT_EQ(ClassifyMonitorMount("file", true, true, false), DriveType::Removable);
+    EXPECT_EQ(ClassifyMonitorMount("file", true, false, false), DriveType::None);  // an internal disk
+    EXPECT_EQ(ClassifyMonitorMount("file", true, true, true), DriveType::None);    // a media player
+    EXPECT_EQ(ClassifyMonitorMount("smb", true, false, false), DriveType::Remote);
+    EXPECT_EQ(ClassifyMonitorMount("sftp", true, false, false), DriveType::Remote);
+    EXPECT_EQ(ClassifyMonitorMount("smb", false, false, false), DriveType::None);  // no local path
+    for (const char* device : {"mtp", "gphoto2", "afc", "archive", "cdda"}) {
+        EXPECT_EQ(ClassifyMonitorMount(device, true, true, false), DriveType::None) << device;
+    }
+}
+
+TEST(DrivePlaces, RemovableMediaAreToldBySysfs) {
+    test::ScratchFolder scratch;
+    namespace fs = std::filesystem;
+    const fs::path sys = scratch.Path() / "sys", dev = scratch.Path() / "dev";
+    auto disk = [&](const std::string& name, const std::string& bus, const char* removable) {
+        fs::path node = sys / "devices" / bus / "block" / name;
+        fs::create_directories(node / (name + "1"));
+        std::ofstream(node / "removable") << removable;
+        std::ofstream(node / (name + "1") / "partition") << "1";
+        fs::create_directories(sys / "class/block");
+        fs::create_symlink(node / (name + "1"), sys / "class/block" / (name + "1"));
+        fs::create_symlink(node, sys / "class/block" / name);
+    };
+    disk("sdb", "pci0000:00/0000:00:14.0/usb1/1-1/host6/target6:0:0/6:0:0:0", "0");  // a USB disk
+    disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", "0");      // the internal disk
+    disk("sdc", "pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0", "1");      // a card reader
+    disk("loop0", "virtual", "0");
+    (void)dev;
+    // The device's name comes from its /dev path; a loop device is no stick.
+    EXPECT_TRUE(IsRemovableBlockDevice("/dev/sdb1", sys.string()));
+    EXPECT_FALSE(IsRemovableBlockDevice("/dev/sda1", sys.string()));
+    EXPECT_TRUE(IsRemovableBlockDevice("/dev/sdc1", sys.string()));
+    EXPECT_TRUE(IsRemovableBlockDevice("/dev/sdb", sys.string()));
+    EXPECT_FALSE(IsRemovableBlockDevice("/dev/loop01", sys.string()));
+    EXPECT_FALSE(IsRemovableBlockDevice("tmpfs", sys.string()));
+}
+
+TEST(DrivePlaces, WritablePlacesAreProbedInParallel) {
+    test::ScratchFolder scratch;
+    std::filesystem::create_directories(scratch.Path() / "w");
+    std::vector<bool> writable = ProbeWritable(
+        {(scratch.Path() / "w").string(), (scratch.Path() / "missing").string(), (scratch.Path() / "w").string()},
+        1000);
+    EXPECT_EQ(writable, (std::vector<bool>{true, false, true}));
 }
 
 }  // namespace
