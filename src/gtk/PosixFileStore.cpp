@@ -216,9 +216,10 @@ bool PosixFileStore::WriteAtomically(const std::string& path, const std::string&
     if (fd.Get() < 0) return false;
     bool ok = ftruncate(fd.Get(), 0) == 0 || (err = errno, false);
     if (ok && current.Get() >= 0) {
-        // A group the user is no member of cannot be given; the bits can.
+        // A group the user is no member of cannot be given, and FAT has no
+        // bits at all: what the file system keeps is kept.
         if (fchown(fd.Get(), static_cast<uid_t>(-1), kept.st_gid) != 0) errno = 0;
-        ok = fchmod(fd.Get(), kept.st_mode & 07777) == 0 || (err = errno, false);
+        if (fchmod(fd.Get(), kept.st_mode & 07777) != 0) errno = 0;
     }
     ok = ok && WriteAll(fd.Get(), bytes.data(), bytes.size(), err);
     ok = ok && (fsync(fd.Get()) == 0 || (err = errno, false));

@@ -16,6 +16,7 @@ cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
   [ -n "${mounted:-}" ] && umount "$mounted" 2>/dev/null || true
+  [ -n "${loop_device:-}" ] && losetup -d "$loop_device" 2>/dev/null || true
   # Folders a case made outside its own (for example below /media).
   [ -n "${extra_dirs:-}" ] && rm -rf ${extra_dirs} || true
   rm -rf "$work"
