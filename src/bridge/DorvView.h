@@ -97,6 +97,11 @@ public:
     void SetSavedListener(std::function<void()> listener) { m_onSaved = std::move(listener); }
     bool HasSaved() const { return m_bSaved; }
 
+    // The learner data's file work waits for a slow file system: the poll
+    // and the input wait as during a page call.
+    void BeginFileWait() { BeginPageCall(); }
+    void EndFileWait() { EndPageCall(); }
+
     // True while a page call waits for its answer.
     bool IsInPageCall() const { return m_nPageCallDepth > 0; }
 

@@ -105,6 +105,7 @@ bool PosixFileStore::IsLockRefused(int err) {
 
 void PosixFileStore::TraceOnce(const std::string& path, const char* what) {
     std::string folder = path.substr(0, path.rfind('/') + 1);
+    std::lock_guard<std::mutex> hold(m_traceLock);
     if (m_tracedFolders.insert(folder).second) Trace("%s refuses file locks: %s", folder.c_str(), what);
 }
 

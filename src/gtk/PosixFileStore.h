@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -49,6 +50,7 @@ private:
     void TraceOnce(const std::string& path, const char* what);
 
     LockCalls m_locks;
+    std::mutex m_traceLock;                 // calls come from several threads
     std::set<std::string> m_tracedFolders;  // the places whose lock fallback was traced
 };
 

@@ -27,6 +27,7 @@
 #include "gtk/PosixFileStore.h"
 #include "gtk/SessionEnd.h"
 #include "gtk/SoupUrlFetcher.h"
+#include "gtk/TimedFileStore.h"
 #include "gtk/WebKitPage.h"
 
 extern "C" void dorv_register_resource();
@@ -157,13 +158,17 @@ int RunCourse() {
     page.SetArrivalListener([&](const std::string& uri) { coursePages.AcceptMainPageArrival(uri); });
     dorv::GlibTimers timers;
     dorv::SoupUrlFetcher fetcher;
-    dorv::PosixFileStore files;
+    // The file work's workers may still wait on a hung server when the
+    // program ends: the store they use lives as long as the process.
+    auto* posixFiles = new dorv::PosixFileStore();  // NOLINT(cppcoreguidelines-owning-memory)
+    dorv::TimedFileStore files(*posixFiles);
     dorv::GioDriveList drives(app.m_configuredDrives);
     dorv::GtkMainWindow window(page.Widget());
     dorv::GtkQuitDialog quit(window.Window());
     dorv::GtkAboutBox about(window.Window());
     Shell shell(app, window, {page, timers, messages, files, drives, quit, &fetcher, &coursePages});
     dorv::CDORVView& view = shell.view;
+    files.SetWaitHooks([&] { view.BeginFileWait(); }, [&] { view.EndFileWait(); });
     permissions.SetRecordingListener([&](bool recording) { window.ShowRecording(recording); });
     dorv::CourseWindows courseWindows(engine, window.Window(),
                                       {.keepOut = [&](const char* uri) { return page.KeepOut(uri); },
@@ -200,6 +205,7 @@ int RunCourse() {
     g_main_loop_unref(loop);
     courseWindows.CloseAll();
     view.SetSavedListener(nullptr);
+    files.SetWaitHooks(nullptr, nullptr);
     engine.SetMessageHandler(nullptr);
     page.SetListener(nullptr);
     timers.SetHandler(nullptr);

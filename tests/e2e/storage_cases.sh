@@ -3,6 +3,18 @@
 # shares whose file system refuses locks.
 
 cp932() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+
+# From now on the program (and nothing else the test starts: the X server
+# and the tools keep their own file systems) runs with the fault library and
+# the settings $@.
+with_faults() {
+  local real=${real_dorv:-$DORV_BIN}
+  real_dorv=$real
+  printf '#!/bin/sh\nexec env LD_PRELOAD=%s %s %s "$@"\n' "$FAULT_SHIM_LIB" "$*" "$real" >"$work/dorv-with-faults"
+  chmod +x "$work/dorv-with-faults"
+  DORV_BIN=$work/dorv-with-faults
+}
+without_faults() { DORV_BIN=${real_dorv:-$DORV_BIN}; }
 expect_bytes() { cmp -s "$1" "$2" || fail "$1 differs: $(od -c "$1" 2>&1 | head -3)"; }
 
 # A probe course whose stick is folder $1; the page creates and selects
@@ -87,11 +99,50 @@ case_network_shares_that_refuse_locks() {
   local setting
   for setting in "DORV_TEST_FLOCK_ERRNO=9" "DORV_TEST_FLOCK_ERRNO=37 DORV_TEST_NO_RANGE_LOCKS=1"; do
     rm -rf "$stick/PLENA"
-    export LD_PRELOAD=$REFUSE_LOCKS_LIB $setting
+    with_faults $setting
     run_learner_session "$stick" "taro"
-    unset LD_PRELOAD DORV_TEST_FLOCK_ERRNO DORV_TEST_NO_RANGE_LOCKS
+    without_faults
     expect_learner_files "$stick/PLENA/PROBE/taro" "$stick/PLENA/PROBE" "taro"
     expect_eq "$(grep -c -F "refuses file locks" "$work/out")" 2 "traces of the lock fallback (once per place)"
     [ ! -s "$work/err" ] || fail "messages were shown: $(head -c 300 "$work/err")"
   done
 }
+
+# A place whose server hangs: the drive list leaves it out after about a
+# second, and file work there gives up after 10 s with the file's message,
+# while the course goes on.
+case_hung_places_never_hold_the_course() {
+  mkdir -p "$work/hung-share" "$work/stick"
+  make_probe_course "$work/c" "" "{answers: ['', 'CheckDrives:', 'Drive:G', 'Seen-after:']}"
+  printf '[Drives]\nF=%s,removable\nG=%s,remote\n' "$work/hung-share" "$work/stick" >>"$work/c/DORV.ini"
+  # Open and probe calls of the share never return; the stick works.
+  with_faults DORV_TEST_HANG_PATH=hung-share
+  start_probe "$work/c"
+  wait_trace "hung-share did not answer within 1000 ms: left out" 10
+  wait_trace "host command Seen-drives-C%3A (Local Disk)%0AG%3A (Network Drive)%0A:" 10
+  wait_seen after 10
+  press "$probe_window" ctrl+w
+  confirm_quit_and_wait_exit " Probe" "$probe_window"
+  stop_probe_x
+  # The share as the chosen drive: its PREF.PRF never opens.
+  rm -rf "$work/c"
+  make_probe_course "$work/c" "" "{answers: ['', 'Drive:F', 'Seen-after:']}"
+  printf '[Drives]\nF=%s,removable\n' "$work/hung-share" >>"$work/c/DORV.ini"
+  mkdir -p "$work/hung-share/PLENA/PROBE"
+  printf 'p' >"$work/hung-share/PLENA/PROBE/PREF.PRF"
+  start_probe "$work/c"
+  local started=$SECONDS
+  wait_trace "PREF.PRF: no answer within 10000 ms: given up" 20
+  [ $((SECONDS - started)) -ge 9 ] || fail "gave up too early"
+  local box
+  box=$(quit_dialog DORV "$probe_window")
+  press "$box" Return
+  grep -q -F "DORV: An unknown error occurred while accessing $work/hung-share/PLENA/PROBE/PREF.PRF." "$work/err" ||
+    fail "the learner was not told which file: $(cat "$work/err")"
+  wait_seen after 10
+  press "$probe_window" ctrl+w
+  confirm_quit_and_wait_exit " Probe" "$probe_window"
+  without_faults
+}
+
+stop_probe_x() { kill "$xvfb_pid"; wait "$xvfb_pid" 2>/dev/null || true; xvfb_pid=; }

@@ -1,0 +1,183 @@
+#include "gtk/TimedFileStore.h"
+
+#include <glib.h>
+
+#include <atomic>
+#include <cerrno>
+#include <thread>
+
+#include "common/Trace.h"
+
+namespace dorv {
+namespace {
+
+// One call's state, shared with its worker, which may outlive the wait.
+struct Call {
+    std::function<bool(int&)> work;
+    std::atomic<bool> done{false};
+    bool late = false;  // the wait gave up on it (both under the stuck lock)
+    bool ok = false;
+    int err = 0;
+};
+
+// An open file whose reads and writes are timed too.
+class TimedOpenFile : public IOpenFile {
+public:
+    TimedOpenFile(const TimedFileStore& store, std::string path, std::unique_ptr<IOpenFile> inner)
+        : m_store(store), m_path(std::move(path)), m_inner(std::move(inner)) {}
+    ~TimedOpenFile() override {
+        // Closing may wait on the server as well: the worker closes it.
+        std::shared_ptr<IOpenFile> file(std::move(m_inner));
+        std::thread([file]() mutable { file.reset(); }).detach();
+    }
+    TimedOpenFile(const TimedOpenFile&) = delete;
+    TimedOpenFile& operator=(const TimedOpenFile&) = delete;
+
+    bool GetLength(std::uint64_t& length, int& err) override {
+        auto file = m_inner;
+        auto result = std::make_shared<std::uint64_t>(0);
+        bool ok = m_store.RunTimed(
+            m_path, [file, result](int& e) { return file->GetLength(*result, e); }, err);
+        if (ok) length = *result;
+        return ok;
+    }
+    bool ReadAt(std::uint64_t offset, std::size_t count, std::string& bytes, int& err) override {
+        auto file = m_inner;
+        auto result = std::make_shared<std::string>();
+        bool ok = m_store.RunTimed(
+            m_path, [file, result, offset, count](int& e) { return file->ReadAt(offset, count, *result, e); }, err);
+        if (ok) bytes = std::move(*result);
+        return ok;
+    }
+    bool Append(const std::string& bytes, int& err) override {
+        auto file = m_inner;
+        return m_store.RunTimed(
+            m_path, [file, bytes](int& e) { return file->Append(bytes, e); }, err);
+    }
+
+private:
+    const TimedFileStore& m_store;
+    std::string m_path;
+    std::shared_ptr<IOpenFile> m_inner;
+};
+
+}  // namespace
+
+bool TimedFileStore::RunTimed(const std::string& path, const std::function<bool(int&)>& work, int& err) const {
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    {
+        std::lock_guard<std::mutex> hold(m_stuck->lock);
+        if (m_stuck->folders.count(folder)) {
+            Trace("%s: its place still does not answer: given up at once", path.c_str());
+            err = ETIMEDOUT;
+            return false;
+        }
+    }
+    auto call = std::make_shared<Call>();
+    call->work = work;
+    if (m_begin) m_begin();
+    std::thread([call, stuck = m_stuck, folder] {
+        int e = 0;
+        bool ok = call->work(e);
+        std::lock_guard<std::mutex> hold(stuck->lock);
+        call->ok = ok;
+        call->err = e;
+        call->done.store(true, std::memory_order_release);
+        // A late answer: the place answers again.
+        if (call->late) stuck->folders.erase(stuck->folders.find(folder));
+        g_main_context_wakeup(nullptr);
+    }).detach();
+    // The window repaints meanwhile; a tick wakes the loop now and then to
+    // look at the clock.
+    guint ticker = g_timeout_add(
+        100, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+    gint64 deadline = g_get_monotonic_time() + gint64{m_deadlineMs} * 1000;
+    while (!call->done.load(std::memory_order_acquire) && g_get_monotonic_time() < deadline) {
+        g_main_context_iteration(nullptr, TRUE);
+    }
+    g_source_remove(ticker);
+    if (m_end) m_end();
+    {
+        std::lock_guard<std::mutex> hold(m_stuck->lock);
+        if (!call->done.load(std::memory_order_acquire)) {
+            call->late = true;
+            m_stuck->folders.insert(folder);
+            Trace("%s: no answer within %u ms: given up", path.c_str(), m_deadlineMs);
+            err = ETIMEDOUT;
+            return false;
+        }
+    }
+    err = call->err;
+    return call->ok;
+}
+
+IFileStore::Kind TimedFileStore::GetKind(const std::string& path) const {
+    auto kind = std::make_shared<Kind>(Kind::None);
+    IFileStore& inner = m_inner;
+    int err = 0;
+    RunTimed(
+        path,
+        [&inner, kind, path](int&) {
+            *kind = inner.GetKind(path);
+            return true;
+        },
+        err);
+    return err == ETIMEDOUT ? Kind::None : *kind;
+}
+
+bool TimedFileStore::CreateFolder(const std::string& path) {
+    IFileStore& inner = m_inner;
+    int err = 0;
+    return RunTimed(
+        path, [&inner, path](int&) { return inner.CreateFolder(path); }, err);
+}
+
+std::unique_ptr<IOpenFile> TimedFileStore::Open(const std::string& path, OpenMode mode, int& err) {
+    IFileStore& inner = m_inner;
+    auto opened = std::make_shared<std::unique_ptr<IOpenFile>>();
+    bool ok = RunTimed(
+        path,
+        [&inner, opened, path, mode](int& e) {
+            *opened = inner.Open(path, mode, e);
+            return *opened != nullptr;
+        },
+        err);
+    if (!ok) {
+        // A late open is closed by its worker's copy going out of scope.
+        return nullptr;
+    }
+    return std::make_unique<TimedOpenFile>(*this, path, std::move(*opened));
+}
+
+bool TimedFileStore::WriteAtomically(const std::string& path, const std::string& bytes, int& err) {
+    IFileStore& inner = m_inner;
+    return RunTimed(
+        path, [&inner, path, bytes](int& e) { return inner.WriteAtomically(path, bytes, e); }, err);
+}
+
+bool TimedFileStore::Rename(const std::string& from, const std::string& to, int& err) {
+    IFileStore& inner = m_inner;
+    return RunTimed(
+        from, [&inner, from, to](int& e) { return inner.Rename(from, to, e); }, err);
+}
+
+bool TimedFileStore::DeleteFile(const std::string& path, int& err) {
+    IFileStore& inner = m_inner;
+    return RunTimed(
+        path, [&inner, path](int& e) { return inner.DeleteFile(path, e); }, err);
+}
+
+bool TimedFileStore::RemoveFolder(const std::string& path, int& err) {
+    IFileStore& inner = m_inner;
+    return RunTimed(
+        path, [&inner, path](int& e) { return inner.RemoveFolder(path, e); }, err);
+}
+
+bool TimedFileStore::RemoveLeftTemporary(const std::string& path) {
+    IFileStore& inner = m_inner;
+    int err = 0;
+    return RunTimed(
+        path, [&inner, path](int&) { return inner.RemoveLeftTemporary(path); }, err);
+}
+
+}  // namespace dorv

@@ -1,0 +1,66 @@
+// File work on a worker thread with a deadline, against a file store whose
+// calls the test holds back.
+#include "gtk/TimedFileStore.h"
+
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+
+#include "Fakes.h"
+
+namespace dorv {
+namespace {
+
+// Writes wait until the test lets them go.
+class HeldFiles : public test::NoFiles {
+public:
+    bool WriteAtomically(const std::string& path, const std::string&, int&) override {
+        std::unique_lock<std::mutex> hold(m_lock);
+        m_released.wait(hold, [&] { return m_open; });
+        ++writes;
+        return path.find("fails") == std::string::npos;
+    }
+    void Release() {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_open = true;
+        m_released.notify_all();
+    }
+    std::atomic<int> writes{0};
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_released;
+    bool m_open = false;
+};
+
+TEST(TimedFileStore, AHungPlaceGivesUpInTimeAndFailsAtOnceUntilItAnswers) {
+    HeldFiles inner;
+    TimedFileStore files(inner, 200);
+    int waits = 0;
+    files.SetWaitHooks([&] { ++waits; }, [&] { --waits; });
+    int err = 0;
+    gint64 start = g_get_monotonic_time();
+    EXPECT_FALSE(files.WriteAtomically("/share/a/TASK.DAT", "x", err));
+    EXPECT_EQ(err, ETIMEDOUT);
+    EXPECT_GE(g_get_monotonic_time() - start, 200 * 1000);
+    EXPECT_EQ(waits, 0);  // the hooks came in pairs
+    // The same place again: at once, without a second wait.
+    start = g_get_monotonic_time();
+    EXPECT_FALSE(files.WriteAtomically("/share/a/SCORE.DAT", "x", err));
+    EXPECT_EQ(err, ETIMEDOUT);
+    EXPECT_LT(g_get_monotonic_time() - start, 100 * 1000);
+    // Once the late call is through, the place counts again.
+    inner.Release();
+    for (int i = 0; i < 100 && inner.writes == 0; ++i) g_usleep(10 * 1000);
+    g_usleep(20 * 1000);
+    EXPECT_TRUE(files.WriteAtomically("/share/a/SCORE.DAT", "x", err));
+    EXPECT_FALSE(files.WriteAtomically("/share/a/fails", "x", err));
+    EXPECT_NE(err, ETIMEDOUT);
+}
+
+}  // namespace
+}  // namespace dorv
