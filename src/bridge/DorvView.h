@@ -129,6 +129,8 @@ private:
     void RunPageStartUp();
     void ReadCourseTexts(const CConfig& config);
     void DispatchCommand(const std::string& word, const std::string& argument);
+    // Runs `step`; memory exhaustion inside it is shown, never thrown on.
+    void RunGuarded(const std::function<void()>& step);
     void StartPolling();
     void StopPolling();
     void BeginPageCall();

@@ -55,16 +55,7 @@ constexpr struct {
 
 void CDORVView::PollPageState() {
     ++m_nPollDepth;
-    // Memory that runs out (a huge answer, a huge file) ends the step it
-    // happened in, is shown, and the poll goes on with the next one.
-    auto guarded = [this](const std::function<void()>& step) {
-        try {
-            step();
-        } catch (const std::bad_alloc&) {
-            Trace("out of memory");
-            ShowMessage(kOutOfMemoryMessage);
-        }
-    };
+    auto guarded = [this](const std::function<void()>& step) { RunGuarded(step); };
     std::string answer;
     std::vector<std::string> lines;
     guarded([&] {
@@ -78,6 +69,17 @@ void CDORVView::PollPageState() {
     }
     --m_nPollDepth;
     if (!IsBusy()) ScheduleDeferred();
+}
+
+// Memory that runs out (a huge answer, a huge file) ends the step it
+// happened in, is shown, and the work goes on with the next one.
+void CDORVView::RunGuarded(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const std::bad_alloc&) {
+        Trace("out of memory");
+        ShowMessage(kOutOfMemoryMessage);
+    }
 }
 
 void CDORVView::DispatchCommand(const std::string& word, const std::string& argument) {

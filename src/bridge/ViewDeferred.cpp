@@ -71,7 +71,7 @@ void CDORVView::RunDeferred() {
     while (!IsBusy() && !m_deferred.empty()) {
         std::function<void()> task = std::move(m_deferred.front());
         m_deferred.pop_front();
-        task();
+        RunGuarded(task);
     }
     // A held tick comes last, as timer ticks come after all other work.
     if (!IsBusy() && m_bPollHeld) {

@@ -26,9 +26,26 @@ public:
     TimedOpenFile(const TimedFileStore& store, std::string path, std::unique_ptr<IOpenFile> inner)
         : m_store(store), m_path(std::move(path)), m_inner(std::move(inner)) {}
     ~TimedOpenFile() override {
-        // Closing may wait on the server as well: the worker closes it.
-        std::shared_ptr<IOpenFile> file(std::move(m_inner));
-        std::thread([file]() mutable { file.reset(); }).detach();
+        // Closing may wait on the server as well, so a worker closes it; it
+        // is waited for, since the file's lock goes with it and the next
+        // open of the same file must find it gone.
+        struct Closing {
+            std::shared_ptr<IOpenFile> file;
+            std::atomic<bool> started{false};
+        };
+        auto closing = std::make_shared<Closing>();
+        closing->file = std::move(m_inner);
+        int err = 0;
+        m_store.RunTimed(
+            m_path,
+            [closing](int&) {
+                closing->started = true;
+                closing->file.reset();
+                return true;
+            },
+            err);
+        // A place that does not answer got no worker: one closes it apart.
+        if (!closing->started) std::thread([closing] { closing->file.reset(); }).detach();
     }
     TimedOpenFile(const TimedOpenFile&) = delete;
     TimedOpenFile& operator=(const TimedOpenFile&) = delete;

@@ -2,6 +2,8 @@
 // against a fake page.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "Fakes.h"
 #include "ViewRig.h"
 #include "app/DorvApp.h"
@@ -67,6 +69,18 @@ TEST_F(ViewBridgeTest, PagesFromElsewhereAreNeitherPolledNorCalled) {
     page.uri = CCoursePages::FileUri(folder.Path().string() + "/lesson/2.html");
     Poll();
     EXPECT_EQ(page.writes.size(), 1u);
+}
+
+TEST_F(ViewBridgeTest, MemoryThatRunsOutIsShownAndThePollGoesOn) {
+    view.OnDocumentComplete();
+    page.functions["GetState"] = [](const Args&) -> std::optional<std::string> { throw std::bad_alloc(); };
+    Poll();
+    EXPECT_EQ(box.shown, std::vector<std::string>{"Out of memory."});
+    // Nothing is left waiting: the next poll runs and a close still closes.
+    Answer({"Quit:"});
+    Poll();
+    timers.RunPosted();
+    EXPECT_EQ(quit.captions.size(), 1u);
 }
 
 TEST_F(ViewBridgeTest, CallScriptForTextHasNoArgumentsAndNoSizeLimit) {
