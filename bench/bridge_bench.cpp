@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,12 @@ void Report(const char* what, std::pair<Stats, Stats> figures) {
                 shell.median, shell.p99, direct.median, direct.p99, shell.median / direct.median);
 }
 
+// A figure from calls that failed would be worse than none.
+[[noreturn]] void Fail(const char* what, const std::string& got) {
+    std::fprintf(stderr, "FAILED: %s (got %zu bytes: %.40s)\n", what, got.size(), got.c_str());
+    std::exit(1);
+}
+
 }  // namespace
 
 int main() {
@@ -129,13 +136,16 @@ int main() {
     gtk_window_set_child(window, page.Widget());
     gtk_window_set_default_size(window, 800, 600);
     gtk_window_present(window);
-    webkit_web_view_load_html(page.View(), kPage, "file:///bench/");
+    // Shown as a page of the course, which the view calls.
+    webkit_web_view_load_html(page.View(), kPage, "dorv://course/bench/");
     while (loads.count == 0) g_main_context_iteration(nullptr, TRUE);
 
     NoBox box;
     NoWindow frameWindow;
     NoTimers timers;
     dorv::CDORVApp app(box);
+    app.m_strMain = "/bench/main.html";
+    app.m_strCourseFolder = "/bench";
     dorv::PosixFileStore files;
     dorv::GioDriveList drives({});
     NeverQuit quit;
@@ -147,29 +157,56 @@ int main() {
 
     const int calls = 3000;
     std::string text;
-    for (int i = 0; i < 200; ++i) view.CallScriptForText("Trivial", 32, text);  // warm up both paths
-    for (int i = 0; i < 200; ++i) DirectCall(page.View(), "return Trivial();", nullptr, &text);
-    Report("round trip, trivial function", Measure(
-                                               calls, [&] { view.CallScriptForText("Trivial", 32, text); },
-                                               [&] { DirectCall(page.View(), "return Trivial();", nullptr, &text); }));
+    auto shellTrivial = [&] {
+        text.clear();
+        if (!view.CallScriptForText("Trivial", 32, text) || text != "1") Fail("the shell's call of Trivial", text);
+    };
+    auto engineTrivial = [&] {
+        text.clear();
+        if (!DirectCall(page.View(), "return Trivial();", nullptr, &text) || text != "1") {
+            Fail("the engine's call of Trivial", text);
+        }
+    };
+    for (int i = 0; i < 200; ++i) shellTrivial();  // warm up both paths
+    for (int i = 0; i < 200; ++i) engineTrivial();
+    Report("round trip, trivial function", Measure(calls, shellTrivial, engineTrivial));
 
     const std::string big(10 * 1024 * 1024, 'x');
     const std::string quoted = "'" + big + "'";
     const int transfers = 15;
+    const std::string bigSize = std::to_string(big.size());
     Report("10 MB string to the page",
            Measure(
-               transfers, [&] { view.CallScript("Sink", quoted, &text); },
+               transfers,
+               [&] {
+                   text.clear();
+                   if (!view.CallScript("Sink", quoted, &text) || text != bigSize) Fail("10 MB to the page", text);
+               },
                [&] {
                    GVariantBuilder b;
                    g_variant_builder_init(&b, G_VARIANT_TYPE_VARDICT);
                    g_variant_builder_add(&b, "{sv}", "s", g_variant_new_string(big.c_str()));
+                   text.clear();
                    DirectCall(page.View(), "return Sink(s);", g_variant_builder_end(&b), &text);
+                   if (text != bigSize) Fail("10 MB to the page by the engine", text);
                }));
     std::string fromShell, fromEngine;
-    Report("10 MB string from the page", Measure(
-                                             transfers, [&] { view.CallScriptForText("Big", 32, fromShell); },
-                                             [&] { DirectCall(page.View(), "return Big();", nullptr, &fromEngine); }));
-    std::printf("(sizes received: shell %zu, engine %zu bytes)\n", fromShell.size(), fromEngine.size());
+    Report("10 MB string from the page",
+           Measure(
+               transfers,
+               [&] {
+                   fromShell.clear();
+                   if (!view.CallScriptForText("Big", 32, fromShell) || fromShell.size() != big.size()) {
+                       Fail("10 MB from the page", fromShell);
+                   }
+               },
+               [&] {
+                   fromEngine.clear();
+                   DirectCall(page.View(), "return Big();", nullptr, &fromEngine);
+                   if (fromEngine.size() != big.size()) Fail("10 MB from the page by the engine", fromEngine);
+               }));
+    std::printf("(every call answered; sizes received: shell %zu, engine %zu bytes)\n", fromShell.size(),
+                fromEngine.size());
 
     page.SetListener(nullptr);
     gtk_window_destroy(window);

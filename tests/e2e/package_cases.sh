@@ -7,10 +7,14 @@ case_install_puts_everything_in_its_place() {
   local demo
   demo=$(cd "$DORV_SOURCE/courses" && find demo -type f | sort | sed 's|^|./share/dorv/courses/|')
   printf '%s\n' ./bin/dorv ./share/applications/dorv.desktop ./share/doc/dorv/deploying.md \
-    ./share/doc/dorv/page-protocol.md ./share/icons/hicolor/scalable/apps/dorv.svg ./share/man/man1/dorv.1 \
-    $demo | sort >"$work/want"
+    ./share/doc/dorv/page-protocol.md ./share/doc/dorv/robustness.md ./share/icons/hicolor/scalable/apps/dorv.svg \
+    ./share/man/man1/dorv.1 ./share/metainfo/org.dorv.Dorv.metainfo.xml $demo | sort >"$work/want"
   diff "$work/want" "$work/files" >&2 || fail "installed files differ from the expected list"
   desktop-file-validate "$work/prefix/share/applications/dorv.desktop" || fail "the desktop entry is not valid"
+  appstreamcli validate --no-net "$work/prefix/share/metainfo/org.dorv.Dorv.metainfo.xml" >&2 ||
+    fail "the AppStream metainfo is not valid"
+  # Folders do not open in DORV: only a course folder given to it does.
+  grep -q '^MimeType=' "$work/prefix/share/applications/dorv.desktop" && fail "the entry claims a file type"
   grep -q -F "$work/prefix/share/dorv/courses/demo" "$work/prefix/share/applications/dorv.desktop" ||
     fail "the launcher does not open the installed demo course"
 }
