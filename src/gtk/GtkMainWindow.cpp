@@ -144,6 +144,8 @@ void GtkMainWindow::SetTitle(const std::string& title) { gtk_window_set_title(m_
 void GtkMainWindow::Destroy() {
     if (m_destroyed) return;
     m_destroyed = true;
+    // No dialog of the program stays on the screen without its window.
+    DismissModalDialogs();
     // The window stays referenced by this object, so GTK does not emit
     // "destroy" here: say it ourselves.
     gtk_window_destroy(m_window.get());

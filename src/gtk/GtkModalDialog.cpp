@@ -1,15 +1,19 @@
 #include "gtk/GtkModalDialog.h"
 
+#include <algorithm>
+
 namespace dorv {
 namespace {
-
-int g_openDialogs = 0;
 
 struct Answer {
     GMainLoop* loop;
     size_t button;
     size_t cancel;
+    size_t standard;  // the default button
 };
+
+// The dialogs now open, innermost last.
+std::vector<Answer*> g_open;
 
 void OnButton(GtkButton* button, gpointer data) {
     auto* answer = static_cast<Answer*>(data);
@@ -55,7 +59,7 @@ size_t RunModalDialog(GtkWindow* parent, const ModalDialog& dialog) {
     gtk_box_append(GTK_BOX(row), label);
     gtk_box_append(GTK_BOX(content), row);
 
-    Answer answer{g_main_loop_new(nullptr, FALSE), dialog.cancelButton, dialog.cancelButton};
+    Answer answer{g_main_loop_new(nullptr, FALSE), dialog.cancelButton, dialog.cancelButton, dialog.defaultButton};
     GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
     gtk_widget_set_halign(buttons, GTK_ALIGN_END);
     GtkWidget* focus = nullptr;
@@ -84,15 +88,22 @@ size_t RunModalDialog(GtkWindow* parent, const ModalDialog& dialog) {
     gtk_window_present(window);
     if (focus) gtk_widget_grab_focus(focus);
     if (dialog.beep) gtk_widget_error_bell(GTK_WIDGET(window));
-    ++g_openDialogs;
+    g_open.push_back(&answer);
     g_main_loop_run(answer.loop);
-    --g_openDialogs;
+    g_open.erase(std::find(g_open.begin(), g_open.end(), &answer));
     g_main_loop_unref(answer.loop);
     g_signal_handlers_disconnect_by_data(window, &answer);
     gtk_window_destroy(window);
     return answer.button;
 }
 
-bool IsModalDialogOpen() { return g_openDialogs > 0; }
+bool IsModalDialogOpen() { return !g_open.empty(); }
+
+void DismissModalDialogs() {
+    for (Answer* answer : g_open) {
+        answer->button = answer->standard;
+        g_main_loop_quit(answer->loop);
+    }
+}
 
 }  // namespace dorv

@@ -28,4 +28,10 @@ size_t RunModalDialog(GtkWindow* parent, const ModalDialog& dialog);
 // close request (it asks or tells the learner something already).
 bool IsModalDialogOpen();
 
+// Answers every open dialog with its default button (OK: the quit dialog
+// confirms), as the course closes without the learner: at the end of the
+// session, or when the main window goes. Each returns once the main loop
+// runs again.
+void DismissModalDialogs();
+
 }  // namespace dorv

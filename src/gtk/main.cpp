@@ -23,6 +23,7 @@
 #include "gtk/GtkInputFilter.h"
 #include "gtk/GtkMainWindow.h"
 #include "gtk/GtkMessageBox.h"
+#include "gtk/GtkModalDialog.h"
 #include "gtk/PagePermissions.h"
 #include "gtk/PosixFileStore.h"
 #include "gtk/SessionEnd.h"
@@ -89,6 +90,9 @@ private:
         dorv::Trace("signal %d: closing", caught->signum);
         self.m_deadline = g_timeout_add(
             kDeadlineMs, [](gpointer) -> gboolean { EndNow(0); }, nullptr);
+        // A dialog that asks (the quit dialog) or tells is answered as OK:
+        // nobody is there to answer it.
+        dorv::DismissModalDialogs();
         self.m_view.EndSession();
         return G_SOURCE_CONTINUE;
     }
@@ -197,7 +201,12 @@ int RunCourse() {
         [&] { return view.CanExamineInput(); });
     messages.SetParent(window.Window());
     TerminationSignals signals(view);
-    dorv::SessionEnd sessionEnd([&] { view.EndSession(); }, [&] { return view.HasSaved(); });
+    dorv::SessionEnd sessionEnd(
+        [&] {
+            dorv::DismissModalDialogs();
+            view.EndSession();
+        },
+        [&] { return view.HasSaved(); });
     view.SetSavedListener([&] { sessionEnd.OnSaved(); });
     window.Present();
     dorv::Trace("window shown");

@@ -241,3 +241,35 @@ case_disk_faults_keep_earlier_files() {
   expect_eq "$exit_status" 0 "exit status"
   [ ! -e "$learner" ] || fail "the removed learner folder came back"
 }
+
+# A signal while a dialog of the program is open: nobody is there to answer
+# it, so it is answered as OK and the forced close saves, tells the page and
+# ends the program; no window is left.
+case_signal_while_a_dialog_is_open() {
+  local learner=$work/stick/PLENA/PROBE/taro
+  start_learner_course
+  rm -f "$learner/TASK.DAT" "$learner/HISTORY.DAT"
+  press "$probe_window" ctrl+w
+  quit_dialog " Probe" "$probe_window" >/dev/null
+  local t0=$SECONDS
+  kill -s TERM "$dorv_pid"
+  wait_exit 5
+  expect_eq "$exit_status" 0 "exit status after SIGTERM under the quit dialog"
+  [ $((SECONDS - t0)) -le 3 ] || fail "the program took $((SECONDS - t0)) s to end"
+  expect_eq "$(cat "$learner/TASK.DAT")" "step=4" "TASK.DAT after SIGTERM under the quit dialog"
+  expect_eq "$(cat "$learner/HISTORY.DAT")" "$header"$'\n'"last" "HISTORY.DAT after SIGTERM under the quit dialog"
+  grep -q -F "call OnClose (0 arguments): done" "$work/out" || fail "the page was not told"
+  no_window
+  kill "$xvfb_pid"; wait "$xvfb_pid" 2>/dev/null || true; xvfb_pid=
+  # The about box goes with the course too.
+  start_learner_course
+  press "$probe_window" alt+h
+  sleep 0.5
+  press "$probe_window" a
+  wait_window "About This Program" 10 >/dev/null
+  kill -s TERM "$dorv_pid"
+  wait_exit 5
+  expect_eq "$exit_status" 0 "exit status after SIGTERM under the about box"
+  [ -z "$(xdotool search --name 'About This Program' 2>/dev/null)" ] || fail "the about box stayed on the screen"
+  no_window
+}
