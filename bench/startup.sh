@@ -39,7 +39,9 @@ run_shell() {
   local start end line
   start=$(now_us)
   (cd "$course" && G_MESSAGES_DEBUG=dorv timeout 20 "$DORV_BIN") >"$work/shell.out" 2>&1
-  line=$(grep -m1 -F 'call InitSettings' "$work/shell.out" || true)
+  line=$(grep -m1 -F 'call InitSettings (1 argument): done' "$work/shell.out" || true)
+  # No answered call: no figure.
+  [ -n "$line" ] || { echo "FAILED"; return; }
   [ -n "${BENCH_DEBUG:-}" ] && { echo "start $start" >&2; cat "$work/shell.out" >&2; }
   local stamp
   stamp=$(echo "$line" | sed -n 's/.* \([0-9][0-9]:[0-9][0-9]:[0-9][0-9]\.[0-9]*\): call InitSettings.*/\1/p')
@@ -52,6 +54,7 @@ run_bare() {
   local start end
   start=$(now_us)
   end=$("$build/bench/bare_start" "file://$course/main.html" 2>/dev/null | sed -n 's/^first-call //p')
+  [ -n "$end" ] || { echo "FAILED"; return; }
   echo $(( (end - start) / 1000 ))
 }
 
@@ -63,6 +66,9 @@ for i in $(seq "$pairs"); do
   else
     bare+=("$(run_bare)"); shell+=("$(run_shell)")
   fi
+done
+for figure in "${shell[@]}" "${bare[@]}"; do
+  [ "$figure" != FAILED ] || { echo "FAILED: a run's first page call was not answered" >&2; exit 1; }
 done
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 ratios=()

@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "common/Location.h"
+
 namespace dorv {
 namespace {
 
@@ -11,19 +13,7 @@ std::string LowerExtension(const std::string& path) {
     size_t slash = path.rfind('/');
     size_t dot = path.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return ext;
-}
-
-std::string Lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
+    return AsciiLowered(std::string_view(path).substr(dot + 1));
 }
 
 bool HasByteOrderMark(std::string_view bytes) {
@@ -66,7 +56,7 @@ bool IsUtf8WithNonAscii(std::string_view bytes) {
 // with a charset (either form), or an XML declaration with an encoding.
 bool PageDeclaresEncoding(std::string_view bytes) {
     constexpr size_t kPrescanBytes = 4096;
-    std::string head = Lowered(bytes.substr(0, kPrescanBytes));
+    std::string head = AsciiLowered(bytes.substr(0, kPrescanBytes));
     if (head.rfind("<?xml", 0) == 0) {
         size_t end = head.find("?>");
         if (head.substr(0, end).find("encoding") != std::string::npos) return true;

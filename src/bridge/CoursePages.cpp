@@ -9,22 +9,15 @@
 namespace dorv {
 namespace {
 
-std::string Lowered(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
 // "scheme://host:port" with the default port written out; "" for a URI
 // without an authority.
 std::string Origin(const std::string& uri) {
     size_t colon = uri.find("://");
     if (colon == std::string::npos) return {};
-    std::string scheme = Lowered(uri.substr(0, colon));
+    std::string scheme = AsciiLowered(uri.substr(0, colon));
     size_t start = colon + 3;
     size_t end = uri.find_first_of("/?#", start);
-    std::string authority = Lowered(uri.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    std::string authority = AsciiLowered(uri.substr(start, end == std::string::npos ? std::string::npos : end - start));
     size_t at = authority.rfind('@');
     if (at != std::string::npos) authority.erase(0, at + 1);  // no user information
     size_t bracket = authority.rfind(']');
@@ -147,7 +140,7 @@ bool CCoursePages::IsBelowRoot(const std::string& path, const std::vector<std::s
 
 std::string CCoursePages::LexicalFileOf(const std::string& uri) const {
     std::string prefix = std::string(kOrigin) + "/";
-    if (!m_onDisk || Lowered(uri.substr(0, prefix.size())) != prefix) return {};
+    if (!m_onDisk || AsciiLowered(uri.substr(0, prefix.size())) != prefix) return {};
     std::string encoded = uri.substr(prefix.size() - 1);
     encoded = encoded.substr(0, encoded.find_first_of("?#"));
     std::string path = PercentDecoded(encoded);

@@ -21,14 +21,7 @@ constexpr const char* kFileDiskFull = "Disk full while accessing %1.";
 constexpr const char* kFileHardIo = "A hardware I/O error was reported while accessing %1.";
 
 bool EndsWithLowered(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size()) return false;
-    std::string_view tail = text.substr(text.size() - suffix.size());
-    for (size_t i = 0; i < tail.size(); ++i) {
-        char c = tail[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != suffix[i]) return false;
-    }
-    return true;
+    return text.size() >= suffix.size() && AsciiLowered(text.substr(text.size() - suffix.size())) == suffix;
 }
 
 std::string ReplacePlaceholder(std::string text, const std::string& path) {
@@ -57,6 +50,14 @@ int OpenRegularFile(const std::string& path, int& err) {
 }
 
 }  // namespace
+
+std::string AsciiLowered(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
 
 bool IsUrlLocation(const std::string& location) {
     return location.rfind("http://", 0) == 0 || location.rfind("https://", 0) == 0;

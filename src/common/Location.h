@@ -4,8 +4,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace dorv {
+
+// `text` with ASCII capitals made small; other bytes stay.
+std::string AsciiLowered(std::string_view text);
 
 // An http:// or https:// URL (exact lower-case scheme).
 bool IsUrlLocation(const std::string& location);

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "common/Location.h"
 #include "common/Trace.h"
 
 namespace dorv {
@@ -55,13 +56,6 @@ std::string ReadSmallFile(const std::string& path) {
     return value;
 }
 
-std::string Lowered(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
 // The mounts that GIO's volume monitor reports as removable or ejectable,
 // and the network mounts it serves through its FUSE folder.
 void AddMonitorMounts(std::map<std::string, DriveType>& found) {
@@ -83,9 +77,8 @@ void AddMonitorMounts(std::map<std::string, DriveType>& found) {
             found[path] = type;
         } else if (path && type == DriveType::Removable) {
             found.emplace(path, type);
-        } else if (path) {
-            // A mount under the media folder that is no drive after all.
-            if (found.count(path) && found[path] == DriveType::Removable && player) found.erase(path);
+        } else if (path && player) {
+            found.erase(path);  // under the media folder, yet no drive
         }
         g_strfreev(types);
         if (drive) g_object_unref(drive);
@@ -160,7 +153,7 @@ DrivePlace ParseDriveSetting(char letter, const std::string& value) {
     place.letter = letter;
     size_t comma = value.rfind(',');
     std::string folder = comma == std::string::npos ? value : value.substr(0, comma);
-    std::string type = comma == std::string::npos ? "removable" : Lowered(value.substr(comma + 1));
+    std::string type = comma == std::string::npos ? "removable" : AsciiLowered(value.substr(comma + 1));
     type.erase(0, type.find_first_not_of(" \t"));
     type.erase(type.find_last_not_of(" \t") + 1);
     if (type == "removable") {
