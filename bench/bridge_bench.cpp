@@ -52,6 +52,7 @@ struct Loads : dorv::IPageEvents {
     void OnDocumentComplete() override { ++count; }
     void OnPageProcessEnded(const std::string&) override {}
     void OnPageNotResponding() override {}
+    void OnPrintDialogClosed() override {}
     int count = 0;
 };
 

@@ -34,17 +34,18 @@ bool CDORVApp::InitInstance() {
     std::string cwd = CurrentDirectory();
     m_strCourseFolder = cwd;
     std::string iniPath = cwd.empty() ? std::string(kIniFileName) : cwd + (cwd.back() == '/' ? "" : "/") + kIniFileName;
+    m_strIniPath = iniPath;
     Trace("reading %s", iniPath.c_str());
     CIniFile ini = CIniFile::Load(iniPath);
 
     m_strConfig = ini.GetString("Document", "config");
     Trace("config = \"%s\"", m_strConfig.c_str());
-    if (!ValidateLocation(m_strConfig)) return false;
+    if (!ValidateLocation(m_strConfig, "config")) return false;
     Trace("course configuration: %s", m_strConfig.c_str());
 
     m_strMain = ini.GetString("Document", "main");
     Trace("main = \"%s\"", m_strMain.c_str());
-    if (!ValidateLocation(m_strMain)) return false;
+    if (!ValidateLocation(m_strMain, "main")) return false;
     Trace("main page: %s", m_strMain.c_str());
 
     m_strDebug = ini.GetString("Settings", "debug");
@@ -66,9 +67,12 @@ int CDORVApp::ExitInstance() {
     return 0;
 }
 
-bool CDORVApp::ValidateLocation(std::string& location) {
+bool CDORVApp::ValidateLocation(std::string& location, const char* key) {
     if (location.empty()) {
-        ShowConfigError(msg::kConfigInvalid);
+        int err = CheckReadableFile(m_strIniPath);
+        std::string note = err ? "the settings file " + m_strIniPath + " cannot be read: " + std::strerror(err)
+                               : "the settings file " + m_strIniPath + " gives no " + key + " in [Document]";
+        ShowConfigError(msg::kConfigInvalid, {}, note);
         return false;
     }
     if (location.size() > kMaxLocationBytes) {
@@ -96,10 +100,10 @@ bool CDORVApp::CheckOpenForReading(const std::string& path) {
     return false;
 }
 
-void CDORVApp::ShowConfigError(const std::string& first, const std::string& second) {
+void CDORVApp::ShowConfigError(const std::string& first, const std::string& second, const std::string& note) {
     std::string text = first + msg::kIdeographicSpace;
     if (!second.empty()) text += "\n\n" + second + msg::kIdeographicSpace;
-    ShowAppMessage(m_messages, text);
+    ShowAppMessage(m_messages, text, note);
 }
 
 void CDORVApp::OnAppAbout(const CMainFrame& frame, IAboutBox& box) {

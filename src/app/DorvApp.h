@@ -26,9 +26,11 @@ public:
 
     // Checks a configured location and completes a relative file path with
     // the working directory. Shows what is wrong and returns false.
-    bool ValidateLocation(std::string& location);
+    // `key`: the [Document] key the location came from.
+    bool ValidateLocation(std::string& location, const char* key);
 
-    void ShowConfigError(const std::string& first, const std::string& second = {});
+    void ShowConfigError(const std::string& first, const std::string& second = {}, const std::string& note = {});
+    std::string m_strIniPath;  // the settings file looked for
 
     // Handler of Help > About: the about box with the frame's texts.
     void OnAppAbout(const CMainFrame& frame, IAboutBox& box);

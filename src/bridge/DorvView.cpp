@@ -42,6 +42,12 @@ void CDORVView::OnInitialUpdate() {
 void CDORVView::OnDocumentComplete() {
     if (m_bPageStarted) return;
     m_bPageStarted = true;
+    // A close confirmed before the first load finished: the page has been
+    // told "OnClose" and is not started any more.
+    if (m_bSaved || m_bClosing) {
+        Trace("page start-up skipped: the window is closing");
+        return;
+    }
     RunPageStartUp();
 }
 
@@ -66,6 +72,12 @@ void CDORVView::RunPageStartUp() {
     }
     m_learnerStore.SetCourseFolderName(fileTitle);
     ReadCourseTexts(config);
+    // The learner is being asked whether to quit (the close came before the
+    // first load finished): Cancel starts the poll, OK never does.
+    if (m_bConfirming || m_bSaved) {
+        Trace("the poll waits: a close request is being handled");
+        return;
+    }
     StartPolling();
 }
 
@@ -94,6 +106,11 @@ void CDORVView::OnPageProcessEnded(const std::string& reason) {
     Trace("the page's process ended: %s", reason.c_str());
     ShowMessage(kProcessEndedMessage);
     m_services.page.Reload();
+}
+
+void CDORVView::OnPrintDialogClosed() {
+    Trace("print dialog closed");
+    if (!IsBusy()) ScheduleDeferred();
 }
 
 void CDORVView::OnPageNotResponding() {

@@ -64,6 +64,7 @@ public:
     void OnDocumentComplete() override;
     void OnPageProcessEnded(const std::string& reason) override;
     void OnPageNotResponding() override;
+    void OnPrintDialogClosed() override;
 
     void OnTimer(unsigned id);
 
@@ -111,6 +112,14 @@ public:
     // answer and the page shows no dialog of its own (with a dialog, the
     // filter lets input through untouched at once).
     bool CanExamineInput() const { return !IsInPageCall() || m_services.page.IsShowingDialog(); }
+    // The Ctrl key told the page "SetDebugMode" "3" and its release has not
+    // reached the page yet.
+    bool IsDebugKeyDown() const { return m_bDebugKeyDown; }
+    // The Ctrl key is no longer held, though its release did not reach the
+    // page (a dialog or a menu had the keyboard, the window lost it): the
+    // page is told "SetDebugMode" "0". False when the page cannot be asked
+    // now; the caller tries again later.
+    bool OnDebugKeyLifted();
     bool FilterFullScreenInput(const PageInput& input);
     bool ToggleFullScreen();
     bool LeaveFullScreen();
@@ -139,7 +148,9 @@ private:
     // Deferred work: runs from the main loop once no page call waits and no
     // poll runs, in the order it was deferred.
     void Defer(std::function<void()> task);
-    bool IsBusy() const { return m_nPageCallDepth > 0 || m_nPollDepth > 0 || m_nModalDepth > 0; }
+    bool IsBusy() const {
+        return m_nPageCallDepth > 0 || m_nPollDepth > 0 || m_nModalDepth > 0 || m_services.page.IsPrinting();
+    }
     void ScheduleDeferred();
     void RunDeferred();
     // Only the course's own pages are called: a page from elsewhere could
@@ -167,6 +178,8 @@ private:
     bool m_bPollTimerOn = false;
     bool m_bConfirming = false;  // the quit dialog is on screen
     bool m_bSaved = false;       // the close sequence has saved and told the page
+    bool m_bDebugKeyDown = false;
+    bool m_bDebugKeyToldUp = false;  // the shell told "0" for the press now held
     std::function<void()> m_onSaved;
     std::string m_strRefusedUri;  // the foreign page last refused, traced once
     std::deque<std::function<void()>> m_deferred;

@@ -34,7 +34,11 @@ public:
 
     // True while the page shows one of its own dialogs (alert, confirm,
     // prompt): its script is stopped until the learner answers.
+    // Also true while the page's print dialog is open.
     virtual bool IsShowingDialog() const = 0;
+    // True while the page's print dialog is open. It runs a modal loop of
+    // its own that a page call started meanwhile would hold up: none is.
+    virtual bool IsPrinting() const = 0;
 
     // Developer tools and the engine's context menu, for course authors.
     virtual void EnableDeveloperTools() = 0;
@@ -50,6 +54,8 @@ public:
     virtual void OnPageProcessEnded(const std::string& reason) = 0;
     // A page call went unanswered for too long: the page's script is stuck.
     virtual void OnPageNotResponding() = 0;
+    // The page's print dialog has been answered.
+    virtual void OnPrintDialogClosed() = 0;
 };
 
 }  // namespace dorv

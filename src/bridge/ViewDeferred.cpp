@@ -36,9 +36,13 @@ void CDORVView::OnTimer(unsigned id) {
         return;
     }
     if (id != kPollTimer || !m_bPollTimerOn) return;
-    if (m_nPageCallDepth > 0) {
-        // Not inside a page call's wait: one poll, once nothing waits.
+    if (m_nPageCallDepth > 0 || !m_deferred.empty() || m_services.page.IsPrinting()) {
+        // Not inside a page call's wait, nor inside the page's print dialog
+        // (a call started there would hold that dialog up); and after a
+        // close request or other work posted before this tick: one poll,
+        // once all that is done.
         m_bPollHeld = true;
+        if (!IsBusy()) ScheduleDeferred();
         return;
     }
     PollPageState();

@@ -3,6 +3,8 @@
 #include "bridge/DorvView.h"
 #include "common/Trace.h"
 
+#include <utility>
+
 namespace dorv {
 
 bool CDORVView::PreTranslateInput(const PageInput& input) {
@@ -18,12 +20,35 @@ bool CDORVView::PreTranslateInput(const PageInput& input) {
     }
     if (input.key == PageInput::Key::Control) {
         if (m_app.m_strDebug.empty()) {
-            if (input.kind == PageInput::Kind::KeyDown) CallScript("SetDebugMode", "3");
-            if (input.kind == PageInput::Kind::KeyUp) CallScript("SetDebugMode", "0");
+            if (input.kind == PageInput::Kind::KeyDown) {
+                m_bDebugKeyDown = true;
+                m_bDebugKeyToldUp = false;
+                CallScript("SetDebugMode", "3");
+            }
+            // One "0" for each press: none when the shell told it already.
+            if (input.kind == PageInput::Kind::KeyUp && !std::exchange(m_bDebugKeyToldUp, false)) {
+                m_bDebugKeyDown = false;
+                CallScript("SetDebugMode", "0");
+            }
         }
         return false;
     }
     return FilterFullScreenInput(input);
+}
+
+bool CDORVView::OnDebugKeyLifted() {
+    if (!m_bDebugKeyDown) return true;
+    // After "OnClose" the page is told nothing more.
+    if (m_bSaved) {
+        m_bDebugKeyDown = false;
+        return true;
+    }
+    if (IsInPageCall() || m_services.page.IsShowingDialog()) return false;
+    m_bDebugKeyDown = false;
+    m_bDebugKeyToldUp = true;
+    Trace("the Ctrl key was released away from the page");
+    CallScript("SetDebugMode", "0");
+    return true;
 }
 
 bool CDORVView::FilterFullScreenInput(const PageInput& input) {

@@ -7,8 +7,11 @@
 
 namespace dorv {
 
-void ShowAppMessage(IMessageBox& box, const std::string& text) {
+void ShowAppMessage(IMessageBox& box, const std::string& text) { ShowAppMessage(box, text, {}); }
+
+void ShowAppMessage(IMessageBox& box, const std::string& text, const std::string& note) {
     std::fprintf(stderr, "DORV: %s\n", text.c_str());
+    if (!note.empty()) std::fprintf(stderr, "dorv: %s\n", note.c_str());
     std::fflush(stderr);
     box.Show(text);
 }

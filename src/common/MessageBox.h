@@ -16,6 +16,9 @@ public:
 // Every message the program shows goes through here: the text is written to
 // standard error first, so that it also reaches a terminal or the journal.
 void ShowAppMessage(IMessageBox& box, const std::string& text);
+// The same, with a line for standard error only after the mirrored text
+// (what an administrator needs to find the cause; the box stays as it is).
+void ShowAppMessage(IMessageBox& box, const std::string& text, const std::string& note);
 
 // "Error: " and the text, then an empty line and the detail when given.
 void ShowError(IMessageBox& box, const std::string& text, const std::string& detail = {});

@@ -12,7 +12,8 @@ bool GtkQuitDialog::Confirm(const std::string& caption, const std::string& text)
                                      .buttons = {"OK", "Cancel"},
                                      .defaultButton = kOk,
                                      .cancelButton = kCancel,
-                                     .beep = true}) == kOk;
+                                     .beep = true,
+                                     .centred = true}) == kOk;
 }
 
 void GtkAboutBox::Show(const std::string& text) {

@@ -116,13 +116,31 @@ void GtkInputFilter::Remember(GdkEvent* event) {
     }
 }
 
+bool GtkInputFilter::IsForInputMethod(GdkEvent* event) const {
+    for (GdkEvent* held : m_forInputMethod) {
+        if (held == event) return true;
+    }
+    return false;
+}
+
 gboolean GtkInputFilter::OnEvent(GtkEventControllerLegacy*, GdkEvent* event, gpointer self) {
     auto* filter = static_cast<GtkInputFilter*>(self);
     if (!IsInput(gdk_event_get_event_type(event)) || filter->WasDecided(event) || !filter->IsForPage(event)) {
         return FALSE;
     }
     PageInput input{};
-    if (filter->m_held.empty() && !ToPageInput(event, input)) return FALSE;
+    bool examined = ToPageInput(event, input);
+    // Judged as the key comes: what the input method does with the keys
+    // held before it may change its pre-edit.
+    bool forInputMethod = examined && input.kind == PageInput::Kind::KeyDown &&
+                          (input.key == PageInput::Key::Space || input.key == PageInput::Key::Escape) &&
+                          filter->m_composing && filter->m_composing();
+    if (filter->m_held.empty() && forInputMethod) {
+        filter->Remember(event);  // also when the engine hands it back
+        return FALSE;
+    }
+    if (filter->m_held.empty() && !examined) return FALSE;
+    if (forInputMethod) filter->m_forInputMethod.push_back(event);
     // Hold it: examined input is decided just after this dispatch, and all
     // input behind it waits for that decision.
     filter->m_held.push_back(gdk_event_ref(event));
@@ -146,7 +164,7 @@ void GtkInputFilter::Decide() {
     while (!m_held.empty()) {
         GdkEvent* event = m_held.front();
         PageInput input{};
-        bool examined = ToPageInput(event, input);
+        bool examined = !IsForInputMethod(event) && ToPageInput(event, input);
         if (examined && !m_ready()) {
             // A page call is on its way: decide once it has returned, so
             // that the page is asked as usual, in the order of the input.
@@ -157,6 +175,7 @@ void GtkInputFilter::Decide() {
         // it joins the back of m_held.
         bool consumed = examined && m_filter(input);
         m_held.pop_front();
+        if (!m_forInputMethod.empty() && m_forInputMethod.front() == event) m_forInputMethod.pop_front();
         Remember(event);
         if (!consumed) {
             G_GNUC_BEGIN_IGNORE_DEPRECATIONS

@@ -29,6 +29,9 @@ public:
     // can, examined input and all input behind it stay held.
     GtkInputFilter(GtkWindow* window, GtkWidget* page, Filter filter, Ready ready);
     ~GtkInputFilter();
+    // Says whether an input method is composing (a pre-edit shows): the
+    // Space and Escape keys then belong to it and are not examined.
+    void SetComposing(std::function<bool()> composing) { m_composing = std::move(composing); }
     GtkInputFilter(const GtkInputFilter&) = delete;
     GtkInputFilter& operator=(const GtkInputFilter&) = delete;
 
@@ -39,14 +42,17 @@ private:
     bool WasDecided(GdkEvent* event) const;
     void Remember(GdkEvent* event);
     void Decide();
+    bool IsForInputMethod(GdkEvent* event) const;
 
     GtkWindow* m_window;
     GtkWidget* m_page;
     Filter m_filter;
     Ready m_ready;
-    GtkEventController* m_controller;  // owned by the window
-    std::deque<GdkEvent*> m_held;      // waiting for a decision, in order
-    std::deque<GdkEvent*> m_decided;   // recently decided, to let through when seen again
+    std::function<bool()> m_composing;
+    std::deque<GdkEvent*> m_forInputMethod;  // held keys that are not examined
+    GtkEventController* m_controller;        // owned by the window
+    std::deque<GdkEvent*> m_held;            // waiting for a decision, in order
+    std::deque<GdkEvent*> m_decided;         // recently decided, to let through when seen again
     guint m_decideSource = 0;
     bool m_deciding = false;
 };

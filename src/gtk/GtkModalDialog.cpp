@@ -1,6 +1,9 @@
 #include "gtk/GtkModalDialog.h"
 
+#include "gtk/X11Window.h"
+
 #include <algorithm>
+#include <cstring>
 
 namespace dorv {
 namespace {
@@ -37,6 +40,12 @@ size_t RunModalDialog(GtkWindow* parent, const ModalDialog& dialog) {
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_icon_name(window, "dorv");
     if (parent) gtk_window_set_transient_for(window, parent);
+    g_signal_connect(window, "realize",
+                     G_CALLBACK(+[](GtkWidget* widget, gpointer) { MarkAsDialog(GTK_WINDOW(widget)); }), nullptr);
+    // Over the main window the window manager places it; a box with no
+    // window yet (at start-up) goes to the middle of the screen, as the
+    // main window does.
+    if (!parent) CentreWhenShown(window);
 
     GtkWidget* content = gtk_box_new(GTK_ORIENTATION_VERTICAL, 18);
     gtk_widget_set_margin_top(content, 18);
@@ -51,9 +60,13 @@ size_t RunModalDialog(GtkWindow* parent, const ModalDialog& dialog) {
     GtkWidget* label = gtk_label_new(dialog.text.c_str());
     gtk_label_set_wrap(GTK_LABEL(label), TRUE);
     gtk_label_set_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
-    gtk_label_set_width_chars(GTK_LABEL(label), 40);
+    gtk_label_set_width_chars(GTK_LABEL(label), dialog.centred ? 20 : 40);
     gtk_label_set_max_width_chars(GTK_LABEL(label), 60);
-    gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+    gtk_label_set_xalign(GTK_LABEL(label), dialog.centred ? 0.5f : 0.0f);
+    if (dialog.centred) {
+        gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
+        gtk_widget_set_hexpand(label, TRUE);
+    }
     gtk_widget_set_valign(label, GTK_ALIGN_CENTER);
     gtk_box_append(GTK_BOX(row), icon);
     gtk_box_append(GTK_BOX(row), label);
@@ -61,7 +74,8 @@ size_t RunModalDialog(GtkWindow* parent, const ModalDialog& dialog) {
 
     Answer answer{g_main_loop_new(nullptr, FALSE), dialog.cancelButton, dialog.cancelButton, dialog.defaultButton};
     GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
-    gtk_widget_set_halign(buttons, GTK_ALIGN_END);
+    gtk_widget_set_halign(buttons, dialog.centred ? GTK_ALIGN_CENTER : GTK_ALIGN_END);
+    if (dialog.centred) gtk_box_set_homogeneous(GTK_BOX(buttons), TRUE);
     GtkWidget* focus = nullptr;
     for (size_t i = 0; i < dialog.buttons.size(); ++i) {
         GtkWidget* button = gtk_button_new_with_label(dialog.buttons[i].c_str());
@@ -103,6 +117,13 @@ void DismissModalDialogs() {
     for (Answer* answer : g_open) {
         answer->button = answer->standard;
         g_main_loop_quit(answer->loop);
+    }
+    // The page's print dialog is cancelled: nothing is printed unasked.
+    GListModel* toplevels = gtk_window_get_toplevels();
+    for (guint i = 0; i < g_list_model_get_n_items(toplevels); ++i) {
+        auto* window = static_cast<GtkWindow*>(g_list_model_get_item(toplevels, i));
+        if (std::strcmp(G_OBJECT_TYPE_NAME(window), "GtkPrintUnixDialog") == 0) gtk_window_close(window);
+        g_object_unref(window);
     }
 }
 

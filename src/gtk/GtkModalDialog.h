@@ -18,6 +18,7 @@ struct ModalDialog {
     size_t defaultButton = 0;  // Return, and the keyboard focus
     size_t cancelButton = 0;   // Escape and the window's close button
     bool beep = false;         // the system's simple beep when it opens
+    bool centred = false;      // text and buttons centred (else text left, buttons right)
 };
 
 // Shows the dialog over `parent` (may be null) and returns the index of the

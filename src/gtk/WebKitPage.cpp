@@ -85,6 +85,7 @@ WebKitPage::WebKitPage(WebKitWebView* view) : m_view(view) {
     g_signal_connect(view, "load-failed", G_CALLBACK(OnLoadFailed), this);
     g_signal_connect(view, "web-process-terminated", G_CALLBACK(OnProcessTerminated), this);
     g_signal_connect(view, "context-menu", G_CALLBACK(OnContextMenu), this);
+    g_signal_connect(view, "print", G_CALLBACK(OnPrint), this);
     g_signal_connect(view, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
     // The page area shows the page at scale 1 without a scroll bar of its
     // own; the page still scrolls with the wheel and the keys.
@@ -184,10 +185,12 @@ bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result)
     bool expired = false;
     const unsigned processEnds = m_processEnds;
     while (!call->done && processEnds == m_processEnds) {
+        const unsigned printDialogs = m_printDialogs;
         g_main_context_iteration(nullptr, TRUE);
         if (!m_deadlineMs) continue;
         gint64 now = g_get_monotonic_time();
-        if (!IsShowingDialog()) budgetUs -= now - last;
+        // A print dialog runs its own loop inside one iteration of this one.
+        if (!IsShowingDialog() && printDialogs == m_printDialogs) budgetUs -= now - last;
         last = now;
         if (budgetUs <= 0 && !call->done) {
             expired = true;
@@ -259,6 +262,7 @@ void WebKitPage::SetInputEnabled(bool enabled) {
 bool WebKitPage::IsInputEnabled() const { return gtk_widget_get_sensitive(Widget()); }
 
 bool WebKitPage::IsShowingDialog() const {
+    if (m_bPrinting) return true;
     // The engine shows the page's alert, confirm and prompt dialogs (and its
     // log-in dialog) as a child widget laid over the page, of a type of its
     // own whose name says "Dialog". Its other children (the input method's
@@ -269,9 +273,53 @@ bool WebKitPage::IsShowingDialog() const {
     return false;
 }
 
+bool WebKitPage::IsComposing() const {
+    WebKitInputMethodContext* context = webkit_web_view_get_input_method_context(m_view.get());
+    if (!context) return false;
+    gchar* text = nullptr;
+    webkit_input_method_context_get_preedit(context, &text, nullptr, nullptr);
+    bool composing = text && *text;
+    g_free(text);
+    return composing;
+}
+
 void WebKitPage::EnableDeveloperTools() {
     m_bDeveloperTools = true;
     webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(m_view.get()), TRUE);
+}
+
+// The page's window.print(). The print dialog runs a modal loop of its own,
+// and the page's script waits until it is answered: meanwhile the view starts
+// no page call (its answer would hold the dialog up) and the deadline of a
+// call already waiting does not run, as in the page's other dialogs.
+gboolean WebKitPage::OnPrint(WebKitWebView* view, WebKitPrintOperation* operation, gpointer self) {
+    auto* page = static_cast<WebKitPage*>(self);
+    if (page->m_bPrinting) return TRUE;
+    GtkRoot* root = gtk_widget_get_root(GTK_WIDGET(view));
+    page->m_bPrinting = true;
+    Trace("print dialog opened");
+    // Escape and the close button answer the dialog as Cancel does; the
+    // dialog must not be destroyed under the engine, which destroys it.
+    GListModel* toplevels = gtk_window_get_toplevels();
+    gulong added = g_signal_connect(toplevels, "items-changed",
+                                    G_CALLBACK(+[](GListModel* list, guint position, guint, guint count, gpointer) {
+                                        for (guint i = position; i < position + count; ++i) {
+                                            auto* window = static_cast<GtkWindow*>(g_list_model_get_item(list, i));
+                                            if (std::strcmp(G_OBJECT_TYPE_NAME(window), "GtkPrintUnixDialog") == 0) {
+                                                gtk_window_set_hide_on_close(window, TRUE);
+                                            }
+                                            g_object_unref(window);
+                                        }
+                                    }),
+                                    nullptr);
+    WebKitPrintOperationResponse response =
+        webkit_print_operation_run_dialog(operation, GTK_IS_WINDOW(root) ? GTK_WINDOW(root) : nullptr);
+    g_signal_handler_disconnect(toplevels, added);
+    page->m_bPrinting = false;
+    ++page->m_printDialogs;
+    Trace("print dialog answered: %s", response == WEBKIT_PRINT_OPERATION_RESPONSE_PRINT ? "print" : "cancel");
+    if (page->m_listener) page->m_listener->OnPrintDialogClosed();
+    return TRUE;
 }
 
 gboolean WebKitPage::OnContextMenu(WebKitWebView*, WebKitContextMenu*, WebKitHitTestResult*, gpointer self) {

@@ -51,6 +51,9 @@ public:
     void SetInputEnabled(bool enabled) override;
     bool IsInputEnabled() const override;
     bool IsShowingDialog() const override;
+    bool IsPrinting() const override { return m_bPrinting; }
+    // True while an input method composes text in the page (a pre-edit shows).
+    bool IsComposing() const;
     void RestartProcess() override;
     void EnableDeveloperTools() override;
 
@@ -64,10 +67,13 @@ private:
     static void OnProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self);
     static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                                    gpointer self);
+    static gboolean OnPrint(WebKitWebView* view, WebKitPrintOperation* operation, gpointer self);
     static gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, WebKitHitTestResult*, gpointer self);
 
     GObjectPtr<WebKitWebView> m_view;
     bool m_bDeveloperTools = false;
+    bool m_bPrinting = false;     // the page's print dialog is open
+    unsigned m_printDialogs = 0;  // print dialogs answered so far
     IPageEvents* m_listener = nullptr;
     std::function<bool(const std::string&)> m_guard;
     std::function<void(const std::string&)> m_onArrival;

@@ -17,6 +17,7 @@
 #include "gtk/CourseEngine.h"
 #include "gtk/CourseFonts.h"
 #include "gtk/CourseWindows.h"
+#include "gtk/DebugKeyWatch.h"
 #include "gtk/GioDriveList.h"
 #include "gtk/GlibTimers.h"
 #include "gtk/GtkDialogs.h"
@@ -24,6 +25,7 @@
 #include "gtk/GtkMainWindow.h"
 #include "gtk/GtkMessageBox.h"
 #include "gtk/GtkModalDialog.h"
+#include "gtk/PageDialogs.h"
 #include "gtk/PagePermissions.h"
 #include "gtk/PosixFileStore.h"
 #include "gtk/SessionEnd.h"
@@ -36,7 +38,6 @@ extern "C" void dorv_register_resource();
 namespace {
 
 constexpr const char* kLogDomain = "dorv";
-constexpr guint kIconDelayMs = 1500;
 
 void TraceToGLib(const std::string& line) { g_log(kLogDomain, G_LOG_LEVEL_DEBUG, "%s", line.c_str()); }
 
@@ -106,20 +107,12 @@ private:
     guint m_deadline = 0;
 };
 
-// The application icon, built into the program, joins the icon theme and
-// becomes every window's icon a moment after start-up: looking it up and
-// drawing its sizes for the window system would otherwise hold up the page's
-// first load.
+// The application icon, built into the program in fixed sizes, joins the
+// icon theme before the first window: every window carries it from its
+// first frame.
 void InstallIcon() {
-    g_timeout_add(
-        kIconDelayMs,
-        [](gpointer) -> gboolean {
-            gtk_icon_theme_add_resource_path(gtk_icon_theme_get_for_display(gdk_display_get_default()),
-                                             "/org/dorv/Dorv/icons");
-            gtk_window_set_default_icon_name("dorv");
-            return G_SOURCE_REMOVE;
-        },
-        nullptr);
+    gtk_icon_theme_add_resource_path(gtk_icon_theme_get_for_display(gdk_display_get_default()), "/org/dorv/Dorv/icons");
+    gtk_window_set_default_icon_name("dorv");
 }
 
 int RunCourse() {
@@ -174,9 +167,16 @@ int RunCourse() {
     dorv::CDORVView& view = shell.view;
     files.SetWaitHooks([&] { view.BeginFileWait(); }, [&] { view.EndFileWait(); });
     permissions.SetRecordingListener([&](bool recording) { window.ShowRecording(recording); });
+    // The page's alert, confirm and prompt carry the caption the window has.
+    dorv::PageDialogs pageDialogs([&] { return shell.frame.GetCaption(); });
+    pageDialogs.Watch(page.View());
     dorv::CourseWindows courseWindows(engine, window.Window(),
                                       {.keepOut = [&](const char* uri) { return page.KeepOut(uri); },
-                                       .adopt = [&](WebKitWebView* child) { permissions.Watch(child); }});
+                                       .adopt =
+                                           [&](WebKitWebView* child) {
+                                               permissions.Watch(child);
+                                               pageDialogs.Watch(child);
+                                           }});
     courseWindows.Watch(page.View());
     // The main page's window.close() is a close request like "Quit:".
     engine.SetMessageHandler([&](const std::string& message) {
@@ -196,9 +196,16 @@ int RunCourse() {
         .about = [&] { app.OnAppAbout(shell.frame, about); },
         .destroyed = [&] { g_main_loop_quit(loop); },
     });
+    dorv::DebugKeyWatch debugKey([&] { return view.IsDebugKeyDown(); }, [&] { return view.OnDebugKeyLifted(); });
     dorv::GtkInputFilter filter(
-        window.Window(), page.Widget(), [&](const dorv::PageInput& input) { return view.PreTranslateInput(input); },
+        window.Window(), page.Widget(),
+        [&](const dorv::PageInput& input) {
+            bool consumed = view.PreTranslateInput(input);
+            if (view.IsDebugKeyDown()) debugKey.Start();
+            return consumed;
+        },
         [&] { return view.CanExamineInput(); });
+    filter.SetComposing([&] { return page.IsComposing(); });
     messages.SetParent(window.Window());
     TerminationSignals signals(view);
     dorv::SessionEnd sessionEnd(

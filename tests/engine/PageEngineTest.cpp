@@ -65,6 +65,7 @@ protected:
         void OnDocumentComplete() override { ++count; }
         void OnPageProcessEnded(const std::string&) override {}
         void OnPageNotResponding() override {}
+        void OnPrintDialogClosed() override {}
         int count = 0;
     } loads;
     WebKitPage page;

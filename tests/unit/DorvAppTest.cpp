@@ -55,7 +55,7 @@ TEST(Locations, UrlPrefixesCompareExactly) {
 
 TEST_F(DorvAppTest, EmptyLocationShowsInvalidContentAlone) {
     std::string location;
-    EXPECT_FALSE(app.ValidateLocation(location));
+    EXPECT_FALSE(app.ValidateLocation(location, "config"));
     EXPECT_EQ(box.shown, std::vector<std::string>{kEmptyMessage});
 }
 
@@ -67,12 +67,12 @@ TEST_F(DorvAppTest, LengthLimitIs260BytesBeforeCompletion) {
     ASSERT_EQ(name260.size(), 260u);
     folder.Write(name260, "<html></html>");
     std::string location = name260;
-    EXPECT_TRUE(app.ValidateLocation(location));
+    EXPECT_TRUE(app.ValidateLocation(location, "config"));
     EXPECT_EQ(location, Cwd() + "/" + name260);  // may now be longer than 260
     EXPECT_TRUE(box.shown.empty());
 
     std::string name261 = "b" + name260;
-    EXPECT_FALSE(app.ValidateLocation(name261));
+    EXPECT_FALSE(app.ValidateLocation(name261, "config"));
     EXPECT_EQ(box.shown, std::vector<std::string>{kTooLongMessage});
 }
 
@@ -80,24 +80,24 @@ TEST_F(DorvAppTest, LengthCountsBytesNotCharacters) {
     std::string location;
     for (int i = 0; i < 86; ++i) location += "あ";  // 258 bytes
     location += ".htm";                             // 262 bytes
-    EXPECT_FALSE(app.ValidateLocation(location));
+    EXPECT_FALSE(app.ValidateLocation(location, "config"));
     EXPECT_EQ(box.shown, std::vector<std::string>{kTooLongMessage});
 }
 
 TEST_F(DorvAppTest, UrlsAreAcceptedWithoutAccessByExtension) {
     for (const char* url : {"http://example.invalid/course/main.html?lesson=3", "https://example.invalid/c.xml"}) {
         std::string location = url;
-        EXPECT_TRUE(app.ValidateLocation(location));
+        EXPECT_TRUE(app.ValidateLocation(location, "config"));
         EXPECT_EQ(location, url);
     }
     std::string bad = "https://example.invalid/course/";
-    EXPECT_FALSE(app.ValidateLocation(bad));
+    EXPECT_FALSE(app.ValidateLocation(bad, "config"));
     EXPECT_EQ(box.shown, std::vector<std::string>{kBadExtensionMessage});
 }
 
 TEST_F(DorvAppTest, UpperCaseSchemeIsAFilePath) {
     std::string location = "HTTP://example.invalid/main.html";
-    EXPECT_FALSE(app.ValidateLocation(location));
+    EXPECT_FALSE(app.ValidateLocation(location, "config"));
     EXPECT_EQ(location, Cwd() + "/HTTP://example.invalid/main.html");
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0], location + " was not found.");
@@ -106,11 +106,11 @@ TEST_F(DorvAppTest, UpperCaseSchemeIsAFilePath) {
 TEST_F(DorvAppTest, RelativePathsAreCompletedAbsoluteOnesKept) {
     folder.Write("sub/page.htm", "x");
     std::string relative = "sub/page.htm";
-    EXPECT_TRUE(app.ValidateLocation(relative));
+    EXPECT_TRUE(app.ValidateLocation(relative, "config"));
     EXPECT_EQ(relative, Cwd() + "/sub/page.htm");
 
     std::string absolute = Cwd() + "/sub/page.htm";
-    EXPECT_TRUE(app.ValidateLocation(absolute));
+    EXPECT_TRUE(app.ValidateLocation(absolute, "config"));
     EXPECT_EQ(absolute, Cwd() + "/sub/page.htm");
     EXPECT_TRUE(box.shown.empty());
 }
@@ -118,7 +118,7 @@ TEST_F(DorvAppTest, RelativePathsAreCompletedAbsoluteOnesKept) {
 TEST_F(DorvAppTest, WrongExtensionIsRefusedBeforeTheFileIsOpened) {
     for (const char* name : {"main.html#part2", "notes.txt"}) {
         std::string location = name;
-        EXPECT_FALSE(app.ValidateLocation(location));
+        EXPECT_FALSE(app.ValidateLocation(location, "config"));
     }
     EXPECT_EQ(box.shown, (std::vector<std::string>{kBadExtensionMessage, kBadExtensionMessage}));
 }
@@ -130,11 +130,11 @@ TEST_F(DorvAppTest, OpenFailuresNameTheCompletedPathAndTheCause) {
     std::filesystem::create_directory(folder.Path() / "folder.html");
 
     std::string missing = "missing.html";
-    EXPECT_FALSE(app.ValidateLocation(missing));
+    EXPECT_FALSE(app.ValidateLocation(missing, "config"));
     std::string badPath = "plain/inner.html";
-    EXPECT_FALSE(app.ValidateLocation(badPath));
+    EXPECT_FALSE(app.ValidateLocation(badPath, "config"));
     std::string directory = "folder.html";
-    EXPECT_FALSE(app.ValidateLocation(directory));
+    EXPECT_FALSE(app.ValidateLocation(directory, "config"));
 
     ASSERT_EQ(box.shown.size(), 3u);
     EXPECT_EQ(box.shown[0], Cwd() + "/missing.html was not found.");
@@ -143,7 +143,7 @@ TEST_F(DorvAppTest, OpenFailuresNameTheCompletedPathAndTheCause) {
 
     if (geteuid() != 0) {  // root reads anything
         std::string locked = "locked.html";
-        EXPECT_FALSE(app.ValidateLocation(locked));
+        EXPECT_FALSE(app.ValidateLocation(locked, "config"));
         EXPECT_EQ(box.shown.back(), "Access to " + Cwd() + "/locked.html was denied.");
     }
 }
@@ -172,7 +172,7 @@ TEST_F(DorvAppTest, TooManyOpenFilesIsReported) {
     setrlimit(RLIMIT_NOFILE, &tight);
     for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;) fds.push_back(fd);
     std::string location = "main.html";
-    bool ok = app.ValidateLocation(location);
+    bool ok = app.ValidateLocation(location, "config");
     for (int fd : fds) close(fd);
     setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_FALSE(ok);
@@ -187,7 +187,7 @@ TEST_F(DorvAppTest, NothingButARegularFileIsOpenedAndNothingBlocks) {
     ASSERT_EQ(symlink("/dev/null", "null.html"), 0);
     for (std::string location : {"main.html", "null.html"}) {
         box.shown.clear();
-        EXPECT_FALSE(app.ValidateLocation(location));
+        EXPECT_FALSE(app.ValidateLocation(location, "config"));
         EXPECT_EQ(box.shown, std::vector<std::string>{"Access to " + location + " was denied."});
         EXPECT_EQ(location, Cwd() + "/" + location.substr(location.rfind('/') + 1));
     }

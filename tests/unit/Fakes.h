@@ -75,7 +75,8 @@ public:
     }
     void SetInputEnabled(bool enabled) override { inputEnabled = enabled; }
     bool IsInputEnabled() const override { return inputEnabled; }
-    bool IsShowingDialog() const override { return showingDialog; }
+    bool IsShowingDialog() const override { return showingDialog || printing; }
+    bool IsPrinting() const override { return printing; }
     void EnableDeveloperTools() override { developerTools = true; }
 
     // Names of the functions called, in order.
@@ -95,6 +96,7 @@ public:
     std::vector<Call> writes;
     bool inputEnabled = true;
     bool showingDialog = false;
+    bool printing = false;
     bool developerTools = false;
     int reloads = 0;
     int restarts = 0;

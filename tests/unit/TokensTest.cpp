@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "bridge/ArgumentString.h"
+#include "common/DialogTexts.h"
 
 namespace dorv {
 namespace {
@@ -57,4 +58,17 @@ TEST(ArgumentString, QuotedWholeIsOneArgument) {
 }
 
 }  // namespace
+}  // namespace dorv
+
+namespace dorv {
+
+TEST(DialogTexts, ButtonsFollowTheFirstLanguageOffered) {
+    EXPECT_EQ(ButtonTextsFor({"ja_JP.UTF-8", "ja_JP", "ja", "C"}).cancel, "キャンセル");
+    EXPECT_EQ(ButtonTextsFor({"de", "ja", "C"}).cancel, "キャンセル");  // no German: the next one offered
+    EXPECT_EQ(ButtonTextsFor({"en_GB", "ja", "C"}).cancel, "Cancel");
+    EXPECT_EQ(ButtonTextsFor({"C"}).cancel, "Cancel");
+    EXPECT_EQ(ButtonTextsFor({"jam"}).cancel, "Cancel");  // Jamaican Creole is not Japanese
+    EXPECT_EQ(ButtonTextsFor({}).ok, "OK");
+}
+
 }  // namespace dorv

@@ -200,6 +200,59 @@ TEST_F(ViewBridgeTest, QuitAsksAfterThePollHasFinished) {
     EXPECT_EQ(quit.captions, std::vector<std::string>{" 英語"});
 }
 
+TEST_F(ViewBridgeTest, ACloseFromThePollComesBeforeTheNextTick) {
+    view.OnDocumentComplete();
+    Answer({"Quit:", "Seen:"});
+    Poll();
+    // The next tick fell due while the rest of the answer was carried out:
+    // the close request reaches the gate first, and the poll stays stopped.
+    Poll();
+    EXPECT_EQ(page.CalledNames(), std::vector<std::string>{"GetState"});
+    quit.whileOpen = [&] { EXPECT_EQ(page.CalledNames(), std::vector<std::string>{"GetState"}); };
+    timers.RunPosted();
+    EXPECT_EQ(quit.captions.size(), 1u);
+    EXPECT_EQ(page.CalledNames(), (std::vector<std::string>{"GetState", "GetLogData", "OnClose"}));
+}
+
+TEST_F(ViewBridgeTest, NoPollWhileThePrintDialogIsOpen) {
+    view.OnDocumentComplete();
+    Answer({});
+    page.printing = true;
+    Poll();
+    timers.RunPosted();
+    EXPECT_TRUE(page.calls.empty());
+    page.printing = false;
+    view.OnPrintDialogClosed();
+    timers.RunPosted();
+    EXPECT_EQ(page.CalledNames(), std::vector<std::string>{"GetState"});  // the held tick, once
+}
+
+TEST_F(ViewBridgeTest, AFirstLoadUnderTheQuitDialogStartsNoPoll) {
+    Define("GetState");
+    // The close came before the first load finished, and the load finishes
+    // while the learner is asked.
+    quit.answers = {false, true};
+    quit.whileOpen = [&] {
+        view.OnDocumentComplete();
+        EXPECT_EQ(timers.running.count(CDORVView::kPollTimer), 0u);
+    };
+    view.PostCloseRequest();
+    timers.RunPosted();
+    EXPECT_EQ(timers.running.count(CDORVView::kPollTimer), 1u) << "Cancel polls";
+    EXPECT_EQ(window.titles.back(), " 英語") << "the start-up ran";
+}
+
+TEST_F(ViewBridgeTest, AFirstLoadAfterTheConfirmedCloseStartsNothing) {
+    Define("SetDebugMode");
+    app.m_strDebug = "1";
+    view.PostCloseRequest();
+    timers.RunPosted();
+    page.calls.clear();
+    view.OnDocumentComplete();
+    EXPECT_TRUE(page.calls.empty());
+    EXPECT_EQ(timers.running.count(CDORVView::kPollTimer), 0u);
+}
+
 TEST_F(ViewBridgeTest, ForceQuitSetsTheFlagBeforeTheCloseArrives) {
     view.OnDocumentComplete();
     Answer({"ForceQuit:"});
@@ -336,6 +389,29 @@ TEST_F(ViewBridgeTest, CtrlSwitchesDebugModeOnlyWithoutADebugSetting) {
     EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
     EXPECT_FALSE(view.PreTranslateInput({K::KeyUp, Key::Control}));
     EXPECT_TRUE(page.calls.empty());
+}
+
+TEST_F(ViewBridgeTest, ACtrlReleaseThatMissedThePageIsToldOnce) {
+    using K = PageInput::Kind;
+    using Key = PageInput::Key;
+    Define("SetDebugMode");
+    EXPECT_TRUE(view.OnDebugKeyLifted()) << "nothing to tell";
+    view.PreTranslateInput({K::KeyDown, Key::Control});
+    EXPECT_TRUE(view.IsDebugKeyDown());
+    // A page that cannot answer now is told later.
+    page.showingDialog = true;
+    EXPECT_FALSE(view.OnDebugKeyLifted());
+    page.showingDialog = false;
+    EXPECT_TRUE(view.OnDebugKeyLifted());
+    EXPECT_FALSE(view.IsDebugKeyDown());
+    // The release itself arriving after that tells nothing more; the next
+    // press and release are told as usual.
+    view.PreTranslateInput({K::KeyUp, Key::Control});
+    view.PreTranslateInput({K::KeyDown, Key::Control});
+    view.PreTranslateInput({K::KeyUp, Key::Control});
+    EXPECT_EQ(page.calls,
+              (std::vector<Call>{
+                  {"SetDebugMode", {"3"}}, {"SetDebugMode", {"0"}}, {"SetDebugMode", {"3"}}, {"SetDebugMode", {"0"}}}));
 }
 
 TEST_F(ViewBridgeTest, SpaceIsConsumedOnlyWhenThePageActs) {

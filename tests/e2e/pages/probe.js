@@ -83,6 +83,12 @@ function GetState() {
     alert('probe');
     report('alert-answered');
   }
+  // Prints from inside GetState, while the shell waits for the answer.
+  if (opts.printInGetState) {
+    opts.printInGetState = false;
+    window.print();
+    report('printed');
+  }
   const lines = [];
   if (answers.length) lines.push(answers.shift());
   lines.push(...queue);
@@ -118,6 +124,15 @@ document.addEventListener('keydown', (e) => {
   // never returns (once per session: not again after the page is reloaded).
   if (e.key === 'g') opts.getStateAlerts++;
   if (e.key === 'h' && !sessionStorage.getItem('hung')) opts.hangOnce = true;
+  // "p" prints from the next GetState, "q" from this key's handler; "c" asks
+  // confirm(), "o" prompt().
+  if (e.key === 'p') opts.printInGetState = true;
+  if (e.key === 'q') {
+    window.print();
+    report('printed-by-key');
+  }
+  if (e.key === 'c') report('confirm-' + confirm('probe'));
+  if (e.key === 'o') report('prompt-' + prompt('probe', 'x'));
   // "l" follows a link to opts.away, "r" sends the window there by script.
   if (e.key === 'l' || e.key === 'r') {
     try {

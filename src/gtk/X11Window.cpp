@@ -1,0 +1,67 @@
+#include "gtk/X11Window.h"
+
+#ifdef GDK_WINDOWING_X11
+#include <X11/Xatom.h>
+#include <gdk/x11/gdkx.h>
+#endif
+
+#include "common/Trace.h"
+
+namespace dorv {
+
+void CentreOnMonitor(GtkWindow* window, int width, int height) {
+#ifdef GDK_WINDOWING_X11
+    GdkSurface* surface = gtk_native_get_surface(GTK_NATIVE(window));
+    if (!surface || !GDK_IS_X11_SURFACE(surface)) return;
+    GdkMonitor* monitor = gdk_display_get_monitor_at_surface(gdk_surface_get_display(surface), surface);
+    if (!monitor) return;
+    GdkRectangle area;
+    gdk_monitor_get_geometry(monitor, &area);
+    int x = area.x + (area.width - width) / 2;
+    int y = area.y + (area.height - height) / 2;
+    XMoveWindow(GDK_SURFACE_XDISPLAY(surface), GDK_SURFACE_XID(surface), x, y);
+    Trace("%s placed at %d,%d", gtk_window_get_title(window) ? gtk_window_get_title(window) : "window", x, y);
+#else
+    (void)window, (void)width, (void)height;
+#endif
+}
+
+void MarkAsDialog(GtkWindow* window) {
+#ifdef GDK_WINDOWING_X11
+    GdkSurface* surface = gtk_native_get_surface(GTK_NATIVE(window));
+    if (!surface || !GDK_IS_X11_SURFACE(surface)) return;
+    Display* display = GDK_SURFACE_XDISPLAY(surface);
+    Window xid = GDK_SURFACE_XID(surface);
+    Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+    Atom dialog = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    XChangeProperty(display, xid, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&dialog), 1);
+    // The Motif hints that window managers read for the frame's buttons:
+    // functions move and close; decorations border, title and window menu.
+    constexpr long kFunctions = 1L << 0, kDecorations = 1L << 1;
+    constexpr long kMove = 1L << 2, kClose = 1L << 5;
+    constexpr long kBorder = 1L << 1, kTitle = 1L << 3, kMenu = 1L << 4;
+    long hints[5] = {kFunctions | kDecorations, kMove | kClose, kBorder | kTitle | kMenu, 0, 0};
+    Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, xid, motif, motif, 32, PropModeReplace, reinterpret_cast<unsigned char*>(hints), 5);
+#else
+    (void)window;
+#endif
+}
+
+namespace {
+
+void OnLayout(GdkSurface* surface, int width, int height, gpointer window) {
+    g_signal_handlers_disconnect_by_func(surface, reinterpret_cast<gpointer>(OnLayout), window);
+    CentreOnMonitor(GTK_WINDOW(window), width, height);
+}
+
+void OnRealize(GtkWidget* widget, gpointer) {
+    g_signal_handlers_disconnect_by_func(widget, reinterpret_cast<gpointer>(OnRealize), nullptr);
+    g_signal_connect(gtk_native_get_surface(GTK_NATIVE(widget)), "layout", G_CALLBACK(OnLayout), widget);
+}
+
+}  // namespace
+
+void CentreWhenShown(GtkWindow* window) { g_signal_connect(window, "realize", G_CALLBACK(OnRealize), nullptr); }
+
+}  // namespace dorv

@@ -1,0 +1,20 @@
+// What the X11 window manager is told about the program's windows. On other
+// window systems the compositor decides and these do nothing.
+#pragma once
+
+#include <gtk/gtk.h>
+
+namespace dorv {
+
+// Moves the realized `window`, `width` × `height`, to the middle of its
+// monitor (no window manager may place it otherwise).
+void CentreOnMonitor(GtkWindow* window, int width, int height);
+
+// A realized dialog of the program: typed as a dialog, movable and closable
+// but offering neither maximising nor minimising nor resizing.
+void MarkAsDialog(GtkWindow* window);
+
+// Centres `window` once its first size is known (call before it is shown).
+void CentreWhenShown(GtkWindow* window);
+
+}  // namespace dorv

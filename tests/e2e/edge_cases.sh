@@ -1,0 +1,242 @@
+# Edges of the close sequence, the page's own dialogs and print dialog, the
+# Ctrl key's release, input methods, and the windows' icon and frames.
+
+# A probe course $1 whose first load waits $2 s for a picture from a slow
+# server, with the page options $3.
+make_slow_probe_course() {
+  make_probe_course "$1" "" "$3"
+  cat >"$work/slow.py" <<'EOF'
+import http.server, sys, time
+class Slow(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        time.sleep(float(sys.argv[1]))
+        self.send_response(404)
+        self.end_headers()
+    def log_message(self, *args):
+        pass
+server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Slow)
+print(server.server_address[1], flush=True)
+server.serve_forever()
+EOF
+  python3 -u "$work/slow.py" "$2" >"$work/slow.port" 2>/dev/null &
+  www_pid=$!
+  for _ in $(seq 50); do [ -s "$work/slow.port" ] && break; sleep 0.1; done
+  sed -i "s|<body>|<body><img src=\"http://127.0.0.1:$(cat "$work/slow.port")/slow.png\">|" "$1/probe.html"
+}
+
+# Lines of the trace after the first that holds $1.
+trace_after() { sed -n "/$1/,\$p" "$work/out"; }
+
+case_close_requests_during_a_slow_first_load() {
+  export G_MESSAGES_DEBUG=dorv
+  start_x
+  # Ctrl+W before the first load finishes: the load finishes under the quit
+  # dialog, and no host command runs until the learner answers.
+  make_slow_probe_course "$work/c" 4 "{answers: ['', 'Seen-polled:']}"
+  start_dorv "$work/c"
+  local win dialog
+  win=$(wait_window "DORV" 30)
+  wait_trace "window shown" 10
+  sleep 0.5
+  press "$win" ctrl+w
+  dialog=$(quit_dialog "PLENA DORV" "$win")
+  wait_trace "page start-up" 20
+  wait_trace "the poll waits: a close request is being handled" 5
+  sleep 1
+  trace_after "page start-up" | grep -q "call GetState" && fail "the page was polled while the quit dialog asked"
+  press "$dialog" Escape
+  wait_seen polled 10
+  press "$win" ctrl+w
+  confirm_quit_and_wait_exit " Probe" "$win"
+
+  # A signal before the first load finishes: saved, the page told, gone
+  # within 2 s; the page is never started or polled.
+  rm -rf "$work/c"
+  kill "$www_pid"
+  make_slow_probe_course "$work/c" 4 "{answers: ['', 'Seen-polled:']}"
+  start_dorv "$work/c"
+  wait_trace "window shown" 30
+  sleep 0.5
+  local t0=$SECONDS
+  kill -TERM "$dorv_pid"
+  wait_exit 5
+  expect_eq "$exit_status" 0 "exit status after SIGTERM"
+  [ $((SECONDS - t0)) -le 3 ] || fail "the program took $((SECONDS - t0)) s to end"
+  grep -q "call GetState" "$work/out" && fail "the page was polled after the signal"
+  grep -q -F "call OnClose (0 arguments)" "$work/out" || fail "the page was not told"
+  no_window
+}
+
+case_force_quit_under_the_about_box() {
+  make_probe_course "$work/c" "" "{later: [[3000, 'ForceQuit:']]}"
+  start_probe "$work/c"
+  press "$probe_window" alt+h
+  sleep 0.5
+  press "$probe_window" a
+  wait_window "About This Program" 10 >/dev/null
+  # The page's ForceQuit: closes the box with the course: nothing is left.
+  wait_exit 15
+  expect_eq "$exit_status" 0 "exit status"
+  grep -q -F "call OnClose (0 arguments)" "$work/out" || fail "the page was not told"
+  no_window
+}
+
+case_print_dialog_holds_no_call() {
+  make_probe_course "$work/c" "" "{later: [[1000, 'Seen-later:']]}"
+  start_probe "$work/c"
+  # Printing from inside GetState: the call waits as long as the learner
+  # takes, past the 10 s deadline, and the page is not restarted.
+  press "$probe_window" p
+  local dialog
+  dialog=$(wait_window "Print" 20)
+  wait_trace "print dialog opened" 5
+  sleep 11
+  grep -q -e "does not respond" -e "page call abandoned" "$work/out" && fail "the print dialog's time counted toward the deadline"
+  press "$dialog" Escape
+  wait_trace "print dialog answered: cancel" 10
+  wait_seen printed 10
+  # Printing from a key handler: no poll meanwhile, polling goes on after.
+  local polls
+  press "$probe_window" q
+  dialog=$(wait_window "Print" 20)
+  polls=$(grep -c "call GetState" "$work/out")
+  sleep 1
+  expect_eq "$(grep -c "call GetState" "$work/out")" "$polls" "polls while the print dialog is open"
+  press "$dialog" Escape
+  wait_seen printed-by-key 10
+  press "$probe_window" a
+  wait_seen key-a 10
+  grep -q -F "ページが応答しなくなりました" "$work/err" && fail "the page counted as not responding"
+  running || fail "the program ended"
+}
+
+case_ctrl_release_away_from_the_page() {
+  make_probe_course "$work/c" ""
+  start_probe "$work/c"
+  # Ctrl+W: the release of Ctrl goes to the quit dialog; Cancel. The page
+  # leaves its debug view all the same, told once.
+  press "$probe_window" ctrl+w
+  local dialog
+  dialog=$(quit_dialog " Probe" "$probe_window")
+  press "$dialog" Escape
+  wait_seen debug-0 5
+  sleep 0.5
+  expect_eq "$(count_seen debug-0)" 1 "SetDebugMode 0 after Ctrl+W and Cancel"
+  # A Ctrl press and release on the page: one 3, one 0, as before.
+  press "$probe_window" ctrl
+  sleep 1
+  expect_eq "$(count_seen debug-0)" 2 "SetDebugMode 0 after a plain Ctrl press"
+  # Ctrl held while the close button opens the quit dialog, released there.
+  xdotool keydown ctrl
+  wait_seen debug-3 5
+  "$XPROBE_BIN" close "$probe_window" >/dev/null 2>&1 || true
+  dialog=$(quit_dialog " Probe" "$probe_window")
+  xdotool keyup ctrl
+  # Told at once; the page reports it when it is polled again, after Cancel.
+  wait_trace "the Ctrl key was released away from the page" 5
+  press "$dialog" Escape
+  wait_seen key-Control 5
+  sleep 0.5
+  expect_eq "$(count_seen debug-0)" 3 "SetDebugMode 0 after a release in the quit dialog"
+}
+
+case_page_dialogs_carry_the_caption() {
+  make_probe_course "$work/c" ""
+  # Japanese (the language list of the environment, as gettext reads it).
+  export LANG=C.UTF-8 LANGUAGE=ja
+  start_probe "$work/c"
+  press "$probe_window" g
+  wait_trace 'page dialog (alert) titled "Probe": OK' 10
+  press "$probe_window" Return
+  wait_seen alert-answered 10
+  press "$probe_window" c
+  wait_trace 'page dialog (confirm) titled "Probe": キャンセル, OK' 10
+  press "$probe_window" Return
+  wait_seen confirm-true 10
+  press "$probe_window" o
+  wait_trace 'page dialog (prompt) titled "Probe": キャンセル, OK' 10
+  press "$probe_window" Escape
+  wait_seen prompt-null 10
+  grep -q "JavaScript - " "$work/out" && fail "a dialog kept the engine's title"
+  kill "$dorv_pid"
+  wait_exit 5
+  # In English, on a machine set so.
+  export LANGUAGE=en
+  start_dorv "$work/c"
+  probe_window=$(wait_window " Probe" 30)
+  wait_seen loaded 30
+  press "$probe_window" c
+  wait_trace 'page dialog (confirm) titled "Probe": Cancel, OK' 10
+  press "$probe_window" Escape
+  wait_seen confirm-false 10
+}
+
+case_input_method_keeps_space_and_escape() {
+  make_probe_course "$work/c" "" "{fullScrAnswer: '0'}"
+  sed -i 's|<body>|<body><input id="field" autofocus oninput="report(\x27typed-\x27 + this.value)">|' "$work/c/probe.html"
+  start_x
+  export G_MESSAGES_DEBUG=dorv GTK_IM_MODULE=gtk-im-context-simple
+  start_dorv "$work/c"
+  probe_window=$(wait_window " Probe" 30)
+  wait_seen loaded 30
+  # Ctrl+Shift+U starts a hexadecimal entry (the pre-edit shows "u"):
+  # Space ends it and commits 一; Escape cancels another. Neither is
+  # examined by the shell.
+  press "$probe_window" ctrl+shift+u 4 e 0 0 space
+  wait_seen typed-%E4%B8%80 5
+  press "$probe_window" ctrl+shift+u 4 Escape
+  sleep 0.5
+  expect_eq "$(count_seen fullscr)" 0 "FullScr asked for keys of the input method"
+  expect_eq "$(count_seen isfullscr)" 0 "IsFullScr asked for keys of the input method"
+  # Without a pre-edit, the keys are examined as always.
+  press "$probe_window" space
+  wait_seen fullscr 5
+  press "$probe_window" Escape
+  wait_seen isfullscr 5
+}
+
+# The X property $2 of window $1.
+x_property() { xprop -id "$1" "$2" 2>/dev/null; }
+
+case_window_icon_and_dialog_frames() {
+  make_probe_course "$work/c" ""
+  start_x
+  export G_MESSAGES_DEBUG=dorv
+  start_dorv "$work/c"
+  local win dialog
+  win=$(wait_window "DORV" 30)
+  # The icon is there from the first frame, on the main window and on a
+  # dialog opened at once.
+  x_property "$win" _NET_WM_ICON | grep -q "Icon (16 x 16)" || fail "the main window has no icon at first"
+  x_property "$win" _NET_WM_ICON | grep -q "Icon (48 x 48)" || fail "the main window has no 48 px icon"
+  press "$win" ctrl+w
+  dialog=$(quit_dialog "PLENA DORV" "$win")
+  x_property "$dialog" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the quit dialog has no icon"
+  # A dialog: no maximising, minimising or resizing offered.
+  x_property "$dialog" _NET_WM_WINDOW_TYPE | grep -q "_NET_WM_WINDOW_TYPE_DIALOG" || fail "the quit dialog is not typed a dialog"
+  x_property "$dialog" _MOTIF_WM_HINTS | grep -q "0x3, 0x24, 0x1a, 0x0, 0x0" || fail "the quit dialog offers more than move and close: $(x_property "$dialog" _MOTIF_WM_HINTS)"
+  local hints
+  hints=$(x_property "$dialog" WM_NORMAL_HINTS)
+  [ "$(echo "$hints" | sed -n 's/.*minimum size: //p')" = "$(echo "$hints" | sed -n 's/.*maximum size: //p')" ] ||
+    fail "the quit dialog can be resized: $hints"
+  press "$dialog" Escape
+  wait_window_gone "PLENA DORV" 2>/dev/null || true
+}
+
+case_start_up_box_centred_and_names_the_ini() {
+  mkdir -p "$work/empty"
+  start_x
+  start_dorv "$work/empty"
+  local box
+  box=$(wait_window DORV 30)
+  sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$box")"
+  local cx=$((X + WIDTH / 2)) cy=$((Y + HEIGHT / 2))
+  [ $((cx - 512)) -ge -8 ] && [ $((cx - 512)) -le 8 ] && [ $((cy - 384)) -ge -40 ] && [ $((cy - 384)) -le 40 ] ||
+    fail "the start-up box is not centred: ${WIDTH}x${HEIGHT} at $X,$Y"
+  press "$box" Return
+  wait_exit 10
+  expect_eq "$exit_status" 1 "exit status"
+  expect_eq "$(sed -n 1p "$work/err")" "DORV: 設定ファイルの内容が無効です.　" "message on standard error"
+  grep -q -F "$work/empty/DORV.ini" <(sed -n 2p "$work/err") || fail "standard error does not name the settings file: $(cat "$work/err")"
+}
