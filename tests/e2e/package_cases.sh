@@ -6,9 +6,11 @@ case_install_puts_everything_in_its_place() {
   (cd "$work/prefix" && find . -type f | sort) >"$work/files"
   local demo
   demo=$(cd "$DORV_SOURCE/courses" && find demo -type f | sort | sed 's|^|./share/dorv/courses/|')
-  printf '%s\n' ./bin/dorv ./share/applications/dorv.desktop ./share/doc/dorv/deploying.md \
-    ./share/doc/dorv/page-protocol.md ./share/doc/dorv/robustness.md ./share/icons/hicolor/scalable/apps/dorv.svg \
-    ./share/man/man1/dorv.1 ./share/metainfo/org.dorv.Dorv.metainfo.xml $demo | sort >"$work/want"
+  printf '%s\n' ./bin/dorv ./share/applications/dorv.desktop ./share/doc/dorv/changelog.gz \
+    ./share/doc/dorv/copyright ./share/doc/dorv/deploying.md ./share/doc/dorv/page-protocol.md \
+    ./share/doc/dorv/robustness.md ./share/icons/hicolor/scalable/apps/dorv.svg \
+    ./share/man/man1/dorv.1.gz ./share/metainfo/org.dorv.Dorv.metainfo.xml $demo \
+    $(for n in 16 24 32 48 64 128 256; do echo "./share/icons/hicolor/${n}x$n/apps/dorv.png"; done) | sort >"$work/want"
   diff "$work/want" "$work/files" >&2 || fail "installed files differ from the expected list"
   desktop-file-validate "$work/prefix/share/applications/dorv.desktop" || fail "the desktop entry is not valid"
   appstreamcli validate --no-net "$work/prefix/share/metainfo/org.dorv.Dorv.metainfo.xml" >&2 ||
@@ -45,6 +47,28 @@ case_debian_package_installs_and_runs() {
   win=$(wait_window " DORV デモコース" 60)
   press "$win" ctrl+w
   confirm_quit_and_wait_exit " DORV デモコース" "$win"
+}
+
+# The package as Debian's checker sees it: no errors, and its warnings shown.
+case_debian_package_passes_lintian() {
+  (cd "$DORV_BUILD" && cpack -G DEB -B "$work/pkg") >"$work/cpack.log" 2>&1 || fail "cpack failed: $(tail -5 "$work/cpack.log")"
+  local deb status=0
+  deb=$(ls "$work"/pkg/dorv_*.deb)
+  lintian --fail-on error "$deb" >"$work/lintian" 2>&1 || status=$?
+  grep '^W: ' "$work/lintian" >&2 || echo "lintian: no warnings" >&2
+  [ "$status" -eq 0 ] || fail "lintian failed ($status): $(grep -v '^W: ' "$work/lintian")"
+  dpkg-deb -x "$deb" "$work/root"
+  local doc=$work/root/usr/share/doc/dorv
+  head -n 1 "$doc/copyright" | grep -q -x -F 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file is not machine-readable"
+  zcat "$doc/changelog.gz" >"$work/changelog"
+  expect_eq "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" "$(dpkg-deb -f "$deb" Version)" "the changelog's version"
+  file "$work/root/usr/bin/dorv" | grep -q ', stripped' || fail "the program is not stripped"
+  # Reproducible: best compression, no name and no time in the header.
+  file "$work/root/usr/share/man/man1/dorv.1.gz" | grep -q -F 'max compression' || fail "the manual page is not gzip -9"
+  file "$work/root/usr/share/man/man1/dorv.1.gz" | grep -q -e 'was "' -e 'last modified' && fail "the manual page's gzip holds a name or time"
+  dpkg-deb -c "$deb" | awk '$1 ~ /^-/ && ($6 == "./usr/bin/dorv" ? $1 != "-rwxr-xr-x" : $1 != "-rw-r--r--")' >"$work/modes"
+  [ ! -s "$work/modes" ] || fail "files with wrong modes: $(cat "$work/modes")"
 }
 
 case_demo_under_wayland() {
