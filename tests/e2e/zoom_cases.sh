@@ -144,6 +144,14 @@ case_zoom_setting_starts_the_course_larger() {
   expect_eq "$(count_seen loaded)" 2 "pages loaded"
   for _ in $(seq 50); do [ "$(count_seen size-800x600-800x600-1)" = 2 ] && break; sleep 0.1; done
   expect_eq "$(count_seen size-800x600-800x600-1)" 2 "page size reports of 800 x 600"
+  # So does the page loaded again after its process ended.
+  local web
+  web=$(web_process_of_dorv)
+  [ -n "$web" ] || fail "no web process found"
+  kill -9 $web
+  press "$(wait_window DORV 20)" Return
+  for _ in $(seq 100); do [ "$(count_seen size-800x600-800x600-1)" = 3 ] && break; sleep 0.1; done
+  expect_eq "$(count_seen size-800x600-800x600-1)" 3 "page size reports after the page's process ended"
   zoom_to "$probe_window" ctrl+0 800
   expect_centred "$probe_window"
 }
