@@ -95,6 +95,9 @@ case_zoom_keys_scale_the_window_and_never_reach_the_page() {
   for _ in $(seq 50); do [ "$(count_seen size-800x600-800x600-1)" = 2 ] && break; sleep 0.1; done
   expect_eq "$(count_seen size-800x600-800x600-1)" 2 "page size reports of 800 x 600 at 150 %"
   expect_eq "$((HEIGHT - 900))" "$((menu * 3 / 2))" "menu bar height at 150 %"
+  # The learner still cannot resize it: its least and largest size are its size.
+  expect_eq "$(xprop -id "$probe_window" WM_NORMAL_HINTS | grep -c -e "minimum size: $WIDTH by $HEIGHT" \
+    -e "maximum size: $WIDTH by $HEIGHT")" 2 "size hints at 150 %"
   # Every usual form of the keys.
   zoom_to "$probe_window" ctrl+minus 1000
   zoom_to "$probe_window" ctrl+shift+equal 1200
