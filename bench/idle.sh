@@ -8,7 +8,7 @@
 # Usage: bench/idle.sh [build-dir]   (IDLE_SECONDS sets the span, 30 s)
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
-build=${1:-$root/build}
+build=$(cd "${1:-$root/build}" && pwd)
 DORV_BIN=$build/dorv
 source "$root/tests/e2e/session-bus.sh" "$0" "$@"
 source "$root/tests/e2e/lib.sh"

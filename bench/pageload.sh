@@ -7,7 +7,7 @@
 # Usage: bench/pageload.sh [build-dir]   (LOADS sets the number of loads, 21)
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
-build=${1:-$root/build}
+build=$(cd "${1:-$root/build}" && pwd)
 DORV_BIN=$build/dorv
 source "$root/tests/e2e/session-bus.sh" "$0" "$@"
 source "$root/tests/e2e/lib.sh"

@@ -6,7 +6,7 @@
 # Usage: bench/startup.sh [build-dir]   (PAIRS sets the number of pairs, 10)
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
-build=${1:-$root/build}
+build=$(cd "${1:-$root/build}" && pwd)
 DORV_BIN=$build/dorv
 source "$root/tests/e2e/session-bus.sh" "$0" "$@"
 source "$root/tests/e2e/lib.sh"
@@ -41,7 +41,7 @@ run_shell() {
   (cd "$course" && G_MESSAGES_DEBUG=dorv timeout 20 "$DORV_BIN") >"$work/shell.out" 2>&1
   line=$(grep -m1 -F 'call InitSettings (1 argument): done' "$work/shell.out" || true)
   # No answered call: no figure.
-  [ -n "$line" ] || { echo "FAILED"; return; }
+  [ -n "$line" ] || { [ -n "${BENCH_DEBUG:-}" ] && cat "$work/shell.out" >&2; echo "FAILED"; return; }
   [ -n "${BENCH_DEBUG:-}" ] && { echo "start $start" >&2; cat "$work/shell.out" >&2; }
   local stamp
   stamp=$(echo "$line" | sed -n 's/.* \([0-9][0-9]:[0-9][0-9]:[0-9][0-9]\.[0-9]*\): call InitSettings.*/\1/p')
@@ -67,8 +67,11 @@ for i in $(seq "$pairs"); do
     bare+=("$(run_bare)"); shell+=("$(run_shell)")
   fi
 done
-for figure in "${shell[@]}" "${bare[@]}"; do
-  [ "$figure" != FAILED ] || { echo "FAILED: a run's first page call was not answered" >&2; exit 1; }
+for side in shell bare; do
+  declare -n figures=$side
+  for figure in "${figures[@]}"; do
+    [ "$figure" != FAILED ] || { echo "FAILED: a $side run's first page call was not answered (${figures[*]})" >&2; exit 1; }
+  done
 done
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 ratios=()

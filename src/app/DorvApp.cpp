@@ -9,6 +9,7 @@
 #include "app/AboutDlg.h"
 #include "app/IniFile.h"
 #include "app/Messages.h"
+#include "app/ZoomSteps.h"
 #include "common/Location.h"
 #include "common/MessageBox.h"
 #include "common/Trace.h"
@@ -54,6 +55,12 @@ bool CDORVApp::InitInstance() {
     std::string compat = ini.GetString("Settings", "compat");
     for (const char* off : {"0", "off", "no", "false"}) {
         if (strcasecmp(compat.c_str(), off) == 0) m_bLegacyScript = false;
+    }
+    std::string zoomValue = ini.GetString("Settings", "zoom");
+    std::string zoomNote;
+    m_nZoomPercent = zoom::FromSetting(zoomValue, zoomNote);
+    if (!zoomValue.empty()) {
+        Trace("zoom = \"%s\"%s%s", zoomValue.c_str(), zoomNote.empty() ? "" : ": ", zoomNote.c_str());
     }
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         std::string value = ini.GetString("Drives", std::string(1, letter));

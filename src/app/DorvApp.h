@@ -44,6 +44,9 @@ public:
     // [Settings] "compat": "0", "off", "no" or "false" keeps the old
     // browser's script interfaces out of the course's pages.
     bool m_bLegacyScript = true;
+    // [Settings] "zoom": the window's starting scale, in percent, one of
+    // the zoom steps (100 without the key).
+    int m_nZoomPercent = 100;
     // The "Drives" section: the places a deployment gives drive letters to,
     // as letter and value ("<folder>,<type>"), in letter order.
     std::vector<std::pair<char, std::string>> m_configuredDrives;

@@ -1,11 +1,14 @@
 #include "gtk/GtkMainWindow.h"
 
+#include <algorithm>
+
 #ifdef GDK_WINDOWING_X11
 #include <gdk/x11/gdkx.h>
 #endif
 
 #include "common/Trace.h"
 #include "gtk/GtkModalDialog.h"
+#include "gtk/X11Window.h"
 
 namespace dorv {
 namespace {
@@ -40,16 +43,18 @@ bool IsInPopover(GtkWidget* widget) {
     return false;
 }
 
-// The page area is 800 x 600 whatever the page asks for: the engine's own
-// dialogs over the page (alert, confirm, prompt) ask for more, and the
-// window, which takes its content's natural size, would grow with them.
+// The page area is the size set for the page (800 x 600, larger when the
+// window is zoomed) whatever the page asks for: the engine's own dialogs
+// over the page (alert, confirm, prompt) ask for more, and the window, which
+// takes its content's natural size, would grow with them.
 void MeasurePageArea(GtkWidget* area, GtkOrientation orientation, int, int* minimum, int* natural, int* minimumBaseline,
                      int* naturalBaseline) {
     for (GtkWidget* child = gtk_widget_get_first_child(area); child; child = gtk_widget_get_next_sibling(child)) {
         gtk_widget_measure(child, orientation, -1, nullptr, nullptr, nullptr, nullptr);
     }
-    *minimum = *natural =
-        orientation == GTK_ORIENTATION_HORIZONTAL ? GtkMainWindow::kPageWidth : GtkMainWindow::kPageHeight;
+    int width = GtkMainWindow::kPageWidth, height = GtkMainWindow::kPageHeight;
+    if (GtkWidget* page = gtk_widget_get_first_child(area)) gtk_widget_get_size_request(page, &width, &height);
+    *minimum = *natural = orientation == GTK_ORIENTATION_HORIZONTAL ? width : height;
     *minimumBaseline = *naturalBaseline = -1;
 }
 
@@ -110,6 +115,7 @@ GtkMainWindow::GtkMainWindow(GtkWidget* page) : m_window(GTK_WINDOW(g_object_ref
     gtk_widget_set_hexpand(m_menuBar, TRUE);
     gtk_box_append(GTK_BOX(row), m_menuBar);
     m_recordingMark = gtk_label_new("● 録音中");
+    gtk_widget_add_css_class(m_recordingMark, "recording-mark");
     gtk_widget_set_margin_end(m_recordingMark, 8);
     gtk_widget_set_visible(m_recordingMark, FALSE);
     gtk_widget_set_tooltip_text(m_recordingMark, "マイクで録音しています");
@@ -199,35 +205,24 @@ void GtkMainWindow::OnRealize(GtkWidget* widget, gpointer self) {
         XSetClassHint(GDK_SURFACE_XDISPLAY(native), GDK_SURFACE_XID(native), &hint);
     }
 #endif
-    if (window->m_centred || window->m_surface) return;
+    if (window->m_surface) return;
     window->m_surface = gtk_native_get_surface(GTK_NATIVE(widget));
     g_signal_connect(window->m_surface, "layout", G_CALLBACK(OnLayout), self);
 }
 
-void GtkMainWindow::OnLayout(GdkSurface* surface, int width, int height, gpointer self) {
+// Centred when first laid out, and again whenever its size changes (the
+// window is zoomed): never moved otherwise.
+void GtkMainWindow::OnLayout(GdkSurface*, int width, int height, gpointer self) {
     auto* window = static_cast<GtkMainWindow*>(self);
-    g_signal_handlers_disconnect_by_data(surface, self);
-    window->m_surface = nullptr;
+    if (width == window->m_centredWidth && height == window->m_centredHeight) return;
+    window->m_centredWidth = width;
+    window->m_centredHeight = height;
     window->Centre(width, height);
 }
 
 void GtkMainWindow::Centre(int width, int height) {
-    if (m_centred) return;
-    m_centred = true;
     Trace("window %dx%d", width, height);
-#ifdef GDK_WINDOWING_X11
-    GdkSurface* surface = gtk_native_get_surface(GTK_NATIVE(m_window.get()));
-    if (!GDK_IS_X11_SURFACE(surface)) return;  // elsewhere the compositor places windows
-    GdkDisplay* display = gdk_surface_get_display(surface);
-    GdkMonitor* monitor = gdk_display_get_monitor_at_surface(display, surface);
-    if (!monitor) return;
-    GdkRectangle area;
-    gdk_monitor_get_geometry(monitor, &area);
-    int x = area.x + (area.width - width) / 2;
-    int y = area.y + (area.height - height) / 2;
-    XMoveWindow(GDK_SURFACE_XDISPLAY(surface), GDK_SURFACE_XID(surface), x, y);
-    Trace("window placed at %d,%d", x, y);
-#endif
+    CentreOnMonitor(m_window.get(), width, height, "window");
 }
 
 }  // namespace dorv

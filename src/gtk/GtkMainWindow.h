@@ -1,6 +1,6 @@
 // The program's top-level window: menu bar, then the 800 x 600 page area.
-// Fixed size, centred where the windowing system allows a program to place
-// its window.
+// Fixed size (the page's size request, which zoom changes), centred where the
+// windowing system allows a program to place its window.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -55,7 +55,8 @@ private:
     Handlers m_handlers;
     GdkSurface* m_surface = nullptr;  // while its "layout" handler is connected
     guint m_focusSource = 0;
-    bool m_centred = false;
+    int m_centredWidth = 0;  // the size it was last centred at
+    int m_centredHeight = 0;
     bool m_destroyed = false;
 };
 

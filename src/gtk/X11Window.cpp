@@ -5,24 +5,30 @@
 #include <gdk/x11/gdkx.h>
 #endif
 
+#include <algorithm>
+
 #include "common/Trace.h"
 
 namespace dorv {
 
-void CentreOnMonitor(GtkWindow* window, int width, int height) {
+void CentreOnMonitor(GtkWindow* window, int width, int height, const char* what) {
 #ifdef GDK_WINDOWING_X11
     GdkSurface* surface = gtk_native_get_surface(GTK_NATIVE(window));
-    if (!surface || !GDK_IS_X11_SURFACE(surface)) return;
+    if (!surface || !GDK_IS_X11_SURFACE(surface)) return;  // elsewhere the compositor places windows
     GdkMonitor* monitor = gdk_display_get_monitor_at_surface(gdk_surface_get_display(surface), surface);
     if (!monitor) return;
     GdkRectangle area;
     gdk_monitor_get_geometry(monitor, &area);
-    int x = area.x + (area.width - width) / 2;
-    int y = area.y + (area.height - height) / 2;
-    XMoveWindow(GDK_SURFACE_XDISPLAY(surface), GDK_SURFACE_XID(surface), x, y);
-    Trace("%s placed at %d,%d", gtk_window_get_title(window) ? gtk_window_get_title(window) : "window", x, y);
+    // A window larger than the monitor keeps its top left (the menu bar) on it.
+    int x = std::max(area.x, area.x + (area.width - width) / 2);
+    int y = std::max(area.y, area.y + (area.height - height) / 2);
+    // GDK measures in its own pixels, X in the screen's: GDK_SCALE=2 makes
+    // each of GDK's two of the screen's.
+    int scale = gdk_surface_get_scale_factor(surface);
+    XMoveWindow(GDK_SURFACE_XDISPLAY(surface), GDK_SURFACE_XID(surface), x * scale, y * scale);
+    Trace("%s placed at %d,%d", what, x * scale, y * scale);
 #else
-    (void)window, (void)width, (void)height;
+    (void)window, (void)width, (void)height, (void)what;
 #endif
 }
 
@@ -52,7 +58,7 @@ namespace {
 
 void OnLayout(GdkSurface* surface, int width, int height, gpointer window) {
     g_signal_handlers_disconnect_by_func(surface, reinterpret_cast<gpointer>(OnLayout), window);
-    CentreOnMonitor(GTK_WINDOW(window), width, height);
+    CentreOnMonitor(GTK_WINDOW(window), width, height, "dialog");
 }
 
 void OnRealize(GtkWidget* widget, gpointer) {

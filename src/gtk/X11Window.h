@@ -6,9 +6,10 @@
 
 namespace dorv {
 
-// Moves the realized `window`, `width` × `height`, to the middle of its
-// monitor (no window manager may place it otherwise).
-void CentreOnMonitor(GtkWindow* window, int width, int height);
+// Moves the realized `window`, `width` × `height` in GDK's pixels, to the
+// middle of its monitor (no window manager may place it otherwise); traces
+// where, naming it `what`.
+void CentreOnMonitor(GtkWindow* window, int width, int height, const char* what);
 
 // A realized dialog of the program: typed as a dialog, movable and closable
 // but offering neither maximising nor minimising nor resizing.

@@ -32,6 +32,7 @@
 #include "gtk/SoupUrlFetcher.h"
 #include "gtk/TimedFileStore.h"
 #include "gtk/WebKitPage.h"
+#include "gtk/WindowZoom.h"
 
 extern "C" void dorv_register_resource();
 
@@ -161,6 +162,7 @@ int RunCourse() {
     dorv::TimedFileStore files(*posixFiles);
     dorv::GioDriveList drives(app.m_configuredDrives);
     dorv::GtkMainWindow window(page.Widget());
+    dorv::WindowZoom zoom(window.Window(), page.View(), app.m_nZoomPercent);
     dorv::GtkQuitDialog quit(window.Window());
     dorv::GtkAboutBox about(window.Window());
     Shell shell(app, window, {page, timers, messages, files, drives, quit, &fetcher, &coursePages});

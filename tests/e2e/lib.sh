@@ -36,15 +36,15 @@ fail() {
   exit 1
 }
 
-# Starts an X server on a free display, 1024 x 768, and waits until it
-# answers. -noreset: by default the server resets whenever its last client
+# Starts an X server on a free display, 1024 x 768 (or $screen_size), and
+# waits until it answers. -noreset: by default the server resets whenever its last client
 # leaves, and connections made during a reset fail. A server that loses a
 # race for a display number is started again.
 start_x() {
   local attempt
   for attempt in 1 2 3; do
     rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${screen_size:-1024x768}x24" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 100); do
       [ -s "$work/display" ] && break

@@ -205,6 +205,20 @@ TEST_F(DorvAppTest, StartUpReadsIniFromTheWorkingDirectory) {
     EXPECT_EQ(app.m_strMain, Cwd() + "/pages/main.html");
     EXPECT_EQ(app.m_strDebug, "on,verbose");
     EXPECT_EQ(app.m_strMute, "1");
+    EXPECT_EQ(app.m_nZoomPercent, 100);
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(DorvAppTest, ZoomSettingIsTakenAsAStep) {
+    folder.Write("course.xml", "<config/>");
+    folder.Write("main.html", "<html></html>");
+    for (auto [value, percent] : {std::pair{"175", 175}, {"\"160\"", 150}, {"huge", 100}}) {
+        folder.Write("DORV.ini",
+                     std::string("[Document]\nconfig=course.xml\nmain=main.html\n[settings]\nZoom=") + value + "\n");
+        CDORVApp fresh(box);
+        ASSERT_TRUE(fresh.InitInstance());
+        EXPECT_EQ(fresh.m_nZoomPercent, percent) << value;
+    }
     EXPECT_TRUE(box.shown.empty());
 }
 

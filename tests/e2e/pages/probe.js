@@ -156,10 +156,17 @@ document.addEventListener('mousedown', () => {
 });
 document.addEventListener('contextmenu', () => report('contextmenu'));
 
-window.addEventListener('load', () => {
+// The page's layout size, its root element's and the device pixel ratio;
+// again whenever "s" is pressed.
+function reportSize() {
   const root = document.documentElement;
-  report('loaded');
   report('size-' + innerWidth + 'x' + innerHeight + '-' + root.clientWidth + 'x' + root.clientHeight +
          '-' + devicePixelRatio);
+}
+document.addEventListener('keydown', (e) => { if (e.key === 's') reportSize(); });
+
+window.addEventListener('load', () => {
+  report('loaded');
+  reportSize();
   for (const [ms, line] of opts.later) setTimeout(() => queue.push(line), ms);
 });
