@@ -1,6 +1,5 @@
 #include "gtk/GtkMainWindow.h"
 
-#include <algorithm>
 
 #ifdef GDK_WINDOWING_X11
 #include <gdk/x11/gdkx.h>
