@@ -1,6 +1,5 @@
 #include "gtk/GtkMainWindow.h"
 
-
 #ifdef GDK_WINDOWING_X11
 #include <gdk/x11/gdkx.h>
 #endif
@@ -202,6 +201,7 @@ void GtkMainWindow::OnRealize(GtkWidget* widget, gpointer self) {
         char name[] = "dorv";
         XClassHint hint{name, name};
         XSetClassHint(GDK_SURFACE_XDISPLAY(native), GDK_SURFACE_XID(native), &hint);
+        SetProgramIcon(window->m_window.get());
     }
 #endif
     if (window->m_surface) return;

@@ -6,6 +6,8 @@
 #endif
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "common/Trace.h"
 
@@ -49,6 +51,38 @@ void MarkAsDialog(GtkWindow* window) {
     long hints[5] = {kFunctions | kDecorations, kMove | kClose, kBorder | kTitle | kMenu, 0, 0};
     Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
     XChangeProperty(display, xid, motif, motif, 32, PropModeReplace, reinterpret_cast<unsigned char*>(hints), 5);
+    SetProgramIcon(window);
+#else
+    (void)window;
+#endif
+}
+
+void SetProgramIcon(GtkWindow* window) {
+#ifdef GDK_WINDOWING_X11
+    GdkSurface* surface = gtk_native_get_surface(GTK_NATIVE(window));
+    if (!surface || !GDK_IS_X11_SURFACE(surface)) return;
+    // Width, height, then the pixels as non-premultiplied ARGB, one long each.
+    std::vector<long> data;
+    for (int size : {16, 32, 48, 64}) {
+        std::string path =
+            "/org/dorv/Dorv/icons/" + std::to_string(size) + "x" + std::to_string(size) + "/apps/dorv.png";
+        GdkTexture* texture = gdk_texture_new_from_resource(path.c_str());
+        if (!texture) continue;
+        int width = gdk_texture_get_width(texture), height = gdk_texture_get_height(texture);
+        std::vector<guint32> pixels(static_cast<size_t>(width) * height);
+        gdk_texture_download(texture, reinterpret_cast<guchar*>(pixels.data()), width * 4);
+        g_object_unref(texture);
+        data.push_back(width);
+        data.push_back(height);
+        for (guint32 pixel : pixels) {
+            guint32 a = pixel >> 24;
+            auto channel = [&](int shift) { return a ? (((pixel >> shift) & 0xff) * 255 + a / 2) / a : 0; };
+            data.push_back(static_cast<long>((a << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0)));
+        }
+    }
+    Display* display = GDK_SURFACE_XDISPLAY(surface);
+    XChangeProperty(display, GDK_SURFACE_XID(surface), XInternAtom(display, "_NET_WM_ICON", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(data.data()), static_cast<int>(data.size()));
 #else
     (void)window;
 #endif

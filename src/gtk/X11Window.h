@@ -15,6 +15,10 @@ void CentreOnMonitor(GtkWindow* window, int width, int height, const char* what)
 // but offering neither maximising nor minimising nor resizing.
 void MarkAsDialog(GtkWindow* window);
 
+// Writes the program's icon (built in at 16, 32, 48 and 64 pixels) onto the
+// realized `window`, so that it is there before the window is first shown.
+void SetProgramIcon(GtkWindow* window);
+
 // Centres `window` once its first size is known (call before it is shown).
 void CentreWhenShown(GtkWindow* window);
 
