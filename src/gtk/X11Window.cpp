@@ -70,7 +70,7 @@ void SetProgramIcon(GtkWindow* window) {
         if (!texture) continue;
         int width = gdk_texture_get_width(texture), height = gdk_texture_get_height(texture);
         std::vector<guint32> pixels(static_cast<size_t>(width) * height);
-        gdk_texture_download(texture, reinterpret_cast<guchar*>(pixels.data()), width * 4);
+        gdk_texture_download(texture, reinterpret_cast<guchar*>(pixels.data()), static_cast<gsize>(width) * 4);
         g_object_unref(texture);
         data.push_back(width);
         data.push_back(height);
