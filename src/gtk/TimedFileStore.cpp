@@ -96,6 +96,10 @@ bool TimedFileStore::RunTimed(const std::string& path, const std::function<bool(
     std::thread([call, stuck = m_stuck, folder] {
         int e = 0;
         bool ok = call->work(e);
+        // What the work holds (an open file and its lock) goes before the
+        // caller hears that it is done: a close that follows must find the
+        // file closed, not still held by this thread's copy.
+        call->work = nullptr;
         std::lock_guard<std::mutex> hold(stuck->lock);
         call->ok = ok;
         call->err = e;

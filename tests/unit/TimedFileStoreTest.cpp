@@ -37,6 +37,45 @@ private:
     bool m_open = false;
 };
 
+// Files that count how many of them are open.
+class CountedFiles : public test::NoFiles {
+public:
+    class File : public IOpenFile {
+    public:
+        explicit File(std::atomic<int>& open) : m_open(open) { ++m_open; }
+        ~File() override { --m_open; }
+        File(const File&) = delete;
+        File& operator=(const File&) = delete;
+        bool GetLength(std::uint64_t& length, int&) override { return (length = 0), true; }
+        bool ReadAt(std::uint64_t, std::size_t, std::string&, int&) override { return true; }
+        bool Append(const std::string&, int&) override { return true; }
+
+    private:
+        std::atomic<int>& m_open;
+    };
+    std::unique_ptr<IOpenFile> Open(const std::string&, OpenMode, int&) override {
+        return std::make_unique<File>(open);
+    }
+    std::atomic<int> open{0};
+};
+
+TEST(TimedFileStore, AClosedFileIsClosedBeforeTheCloseReturns) {
+    CountedFiles inner;
+    TimedFileStore files(inner);
+    // Each worker's copy of the file must be gone by then, or the next open
+    // of the same file finds its lock still held.
+    for (int round = 0; round < 200; ++round) {
+        int err = 0;
+        auto file = files.Open("/place/HISTORY.DAT", IFileStore::OpenMode::AppendOrCreate, err);
+        ASSERT_TRUE(file);
+        std::uint64_t length = 0;
+        ASSERT_TRUE(file->GetLength(length, err));
+        ASSERT_TRUE(file->Append("record", err));
+        file.reset();
+        ASSERT_EQ(inner.open.load(), 0) << "round " << round;
+    }
+}
+
 TEST(TimedFileStore, AHungPlaceGivesUpInTimeAndFailsAtOnceUntilItAnswers) {
     HeldFiles inner;
     TimedFileStore files(inner, 200);
