@@ -220,6 +220,8 @@ case_disk_faults_keep_earlier_files() {
     box=$(wait_window DORV 20)
     grep -q -F "DORV: Error: Read-only file system" "$work/err" || fail "the read-only stick was not reported: $(cat "$work/err")"
     press "$box" Return
+    # The second box has the same title: wait until the first has gone.
+    for _ in $(seq 100); do xdotool getwindowname "$box" >/dev/null 2>&1 || break; sleep 0.1; done
     press "$(wait_window DORV 20)" Return
     wait_exit 20
     expect_eq "$(cat "$learner/SCORE.DAT")" "old" "SCORE.DAT on the read-only stick"
