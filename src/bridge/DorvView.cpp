@@ -74,7 +74,7 @@ void CDORVView::RunPageStartUp() {
     ReadCourseTexts(config);
     // The learner is being asked whether to quit (the close came before the
     // first load finished): Cancel starts the poll, OK never does.
-    if (m_bConfirming || m_bSaved) {
+    if (m_bConfirming) {
         Trace("the poll waits: a close request is being handled");
         return;
     }
