@@ -1,18 +1,30 @@
 // Injected by the shell at document start into every frame of the course's
 // pages when the course lies on disk. The engine's media player fetches only
-// web, blob and file addresses, not the course's own: each sound or video of
-// the course is read here (from the course, through the shell) and handed to
-// the player as a blob of the same content. Pages see the address they set;
-// only currentSrc shows the blob.
+// web, blob, data and file addresses, not the course's own: each sound or
+// video of the course is read here (from the course, through the shell) and
+// handed to the player as a data address of the same content. Not a blob: the
+// player never finishes "loading" a blob (the element stays at
+// HAVE_FUTURE_DATA, never fires canplaythrough, and its progress timer wakes
+// the page three times a second for as long as it is shown), while a data
+// address is loaded whole and the element comes to rest. Pages see the
+// address they set; only currentSrc shows the data address.
 (() => {
   'use strict';
   const SCHEME = 'dorv:';
   const original = new WeakMap();  // element -> the address the page gave
-  const blobs = new WeakMap();     // element -> the blob address in use
+
+  function base64Of(bytes) {
+    if (typeof bytes.toBase64 === 'function') return bytes.toBase64();
+    let binary = '';
+    for (let i = 0; i < bytes.length; i += 0x8000) {
+      binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    }
+    return btoa(binary);
+  }
 
   // The file's bytes, read synchronously so that a play() right after the
   // address is set finds the sound in place, as pages expect.
-  function blobUrlOf(url) {
+  function dataUrlOf(url) {
     const request = new XMLHttpRequest();
     request.open('GET', url, false);
     request.overrideMimeType('text/plain; charset=x-user-defined');
@@ -21,8 +33,8 @@
     const text = request.responseText;
     const bytes = new Uint8Array(text.length);
     for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xff;
-    const type = (request.getResponseHeader('Content-Type') || '').split(';')[0];
-    return URL.createObjectURL(new Blob([bytes], {type}));
+    const type = (request.getResponseHeader('Content-Type') || '').split(';')[0] || 'application/octet-stream';
+    return 'data:' + type + ';base64,' + base64Of(bytes);
   }
 
   const setAttribute = Element.prototype.setAttribute;
@@ -30,7 +42,7 @@
   const mediaSrc = Object.getOwnPropertyDescriptor(HTMLMediaElement.prototype, 'src');
   const sourceSrc = Object.getOwnPropertyDescriptor(HTMLSourceElement.prototype, 'src');
 
-  // Points `element` at `value`; a course address becomes a blob.
+  // Points `element` at `value`; a course address becomes a data address.
   function assign(element, value) {
     const text = String(value);
     let absolute;
@@ -39,23 +51,20 @@
     } catch (e) {
       absolute = '';
     }
-    const previous = blobs.get(element);
     if (!absolute.startsWith(SCHEME)) {
       original.delete(element);
       setAttribute.call(element, 'src', text);
     } else {
-      let blob = null;
+      let data = null;
       try {
-        blob = blobUrlOf(absolute);
+        data = dataUrlOf(absolute);
       } catch (e) {
-        blob = null;
+        data = null;
       }
       original.set(element, text);
       // A file that cannot be read fails in the player as it would have.
-      setAttribute.call(element, 'src', blob || absolute);
-      if (blob) blobs.set(element, blob);
+      setAttribute.call(element, 'src', data || absolute);
     }
-    if (previous && previous !== blobs.get(element)) URL.revokeObjectURL(previous);
   }
 
   function isMedia(element) {
@@ -108,7 +117,7 @@
     if (node.querySelectorAll) elements.push(...node.querySelectorAll('audio, video, source'));
     for (const element of elements) {
       const src = getAttribute.call(element, 'src');
-      if (src !== null && !original.has(element) && !src.startsWith('blob:')) {
+      if (src !== null && !original.has(element) && !src.startsWith('blob:') && !src.startsWith('data:')) {
         assign(element, src);
         // A <source> counts only when the element chooses again.
         const media = element instanceof HTMLSourceElement ? element.parentElement : element;

@@ -193,7 +193,7 @@ case_course_files_frames_and_windows() {
   confirm_quit_and_wait_exit " Pages" "$course_window"
 }
 
-# The media samples play, wherever the course lies.
+# The media samples play, wherever the course lies, and come to rest once loaded.
 case_sound_and_video_wherever_the_course_lies() {
   local place places=("$HOME/courses/media" "$work/media")
   for place in /media /usr/share; do
@@ -209,7 +209,11 @@ case_sound_and_video_wherever_the_course_lies() {
     local file
     for file in tone.wav tone.mp3 tone.ogg tone.opus tone.m4a clip.mp4 clip.webm clip-vp9.webm; do
       grep -q -F "Seen-media-ended-$file:" "$work/out" || fail "$file did not play to its end in $place: $(grep -F "Seen-media-" "$work/out" | grep -F "$file" | tail -1)"
+      grep -q -F "Seen-media-ready-$file:" "$work/out" || fail "$file never could play through in $place"
     done
+    # Loaded whole, a sound comes to rest: no longer loading, which would
+    # wake the page three times a second for as long as it is shown.
+    grep -q -F "Seen-media-rest-idle:" "$work/out" || fail "a preloaded sound stays loading in $place"
     quit_course " Pages"
     rm -rf "$place"
     stop_x
