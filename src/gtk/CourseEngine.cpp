@@ -118,6 +118,7 @@ void CourseEngine::AddUserScripts(const CCoursePages& pages, bool legacyScript) 
         webkit_user_script_unref(script);
     };
     add("host.js", WEBKIT_USER_CONTENT_INJECT_TOP_FRAME);
+    add("poll.js", WEBKIT_USER_CONTENT_INJECT_TOP_FRAME);
     // Only a course on disk needs these: a server keeps its own cookies, and
     // the engine's player fetches a server's media itself.
     if (pages.IsOnDisk()) {

@@ -6,6 +6,16 @@
 #include "common/Trace.h"
 
 namespace dorv {
+
+// The state of one call; shared with the engine's callback, which may come
+// after the caller has stopped waiting (deadline, end of the web process).
+struct PendingCall {
+    bool done = false;
+    bool ok = false;
+    bool undefinedAnswer = false;
+    std::string text;
+};
+
 namespace {
 
 // Calls the page's global function n, with the arguments a["0"], a["1"] ...
@@ -13,8 +23,8 @@ namespace {
 // as a named argument; nothing is pasted into source. The answer is always
 // a string: undefined and null give "", other values String(value), and
 // unpaired surrogates become U+FFFD so that the text converts to UTF-8
-// whole. The poll calls GetState four times a second, so the bodies are kept
-// short: the engine compiles the body on every call.
+// whole. The engine compiles the body on every call, so the bodies are kept
+// short.
 #define DORV_CALL_ANSWER                              \
     "if (r === undefined || r === null) return '';\n" \
     "const s = String(r);\n"                          \
@@ -28,6 +38,16 @@ constexpr const char* kCallWithoutArgumentsBody =
     "if (typeof f !== 'function') throw new TypeError(n);\n"
     "const r = f.call(window);\n" DORV_CALL_ANSWER;
 #undef DORV_CALL_ANSWER
+
+// The poll asks GetState, without arguments, four times a second. Each course
+// page gets a function at its start (poll.js) that makes that call and gives
+// the same answer as the bodies above; the poll runs it through one short
+// constant script, which costs the page's process much less than a call with
+// a body and named values. Where the function is missing (a page the shell's
+// scripts do not reach) the script gives undefined before anything of the
+// page ran, and the usual call follows.
+constexpr const char* kPollFunction = "GetState";
+constexpr const char* kPollScript = "window[Symbol.for('dorv.poll')]?.()";
 
 // Writes h into every element whose id is exactly i, in document order; the
 // elements are listed first, so that written content is not visited again.
@@ -50,19 +70,9 @@ GVariant* StringValue(const std::string& text) {
     return value;
 }
 
-// The state of one call; shared with the engine's callback, which may come
-// after the caller has stopped waiting (deadline, end of the web process).
-struct PendingCall {
-    bool done = false;
-    bool ok = false;
-    std::string text;
-};
 
-void OnCallFinished(GObject* source, GAsyncResult* result, gpointer data) {
-    std::unique_ptr<std::shared_ptr<PendingCall>> holder(static_cast<std::shared_ptr<PendingCall>*>(data));
-    PendingCall& call = **holder;
-    GError* error = nullptr;
-    JSCValue* value = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), result, &error);
+// Takes the engine's answer (or error) of one call; owns both.
+void Finish(PendingCall& call, JSCValue* value, GError* error) {
     if (value && jsc_value_is_string(value)) {
         GBytes* bytes = jsc_value_to_string_as_bytes(value);
         gsize size = 0;
@@ -71,9 +81,24 @@ void OnCallFinished(GObject* source, GAsyncResult* result, gpointer data) {
         g_bytes_unref(bytes);
         call.ok = true;
     }
+    call.undefinedAnswer = value && jsc_value_is_undefined(value);
     if (error) g_error_free(error);
     if (value) g_object_unref(value);
     call.done = true;  // seen by the waiting loop as this dispatch returns
+}
+
+void OnCallFinished(GObject* source, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<std::shared_ptr<PendingCall>> holder(static_cast<std::shared_ptr<PendingCall>*>(data));
+    GError* error = nullptr;
+    JSCValue* value = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), result, &error);
+    Finish(**holder, value, error);
+}
+
+void OnScriptEvaluated(GObject* source, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<std::shared_ptr<PendingCall>> holder(static_cast<std::shared_ptr<PendingCall>*>(data));
+    GError* error = nullptr;
+    JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+    Finish(**holder, value, error);
 }
 
 }  // namespace
@@ -174,6 +199,19 @@ bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result)
     auto call = std::make_shared<PendingCall>();
     webkit_web_view_call_async_javascript_function(m_view.get(), body, -1, arguments, nullptr, "dorv:host", nullptr,
                                                    OnCallFinished, new std::shared_ptr<PendingCall>(call));
+    return Await(*call, result);
+}
+
+bool WebKitPage::Poll(std::string* result, bool* answered) {
+    auto call = std::make_shared<PendingCall>();
+    webkit_web_view_evaluate_javascript(m_view.get(), kPollScript, -1, nullptr, "dorv:host", nullptr,
+                                        OnScriptEvaluated, new std::shared_ptr<PendingCall>(call));
+    bool ok = Await(*call, result);
+    *answered = !call->done || !call->undefinedAnswer;
+    return ok;
+}
+
+bool WebKitPage::Await(PendingCall& call, std::string* result) {
     // The deadline counts only the time in which the page shows no dialog
     // of its own: the learner may take as long as needed to answer one.
     // A tick wakes the loop now and then to count.
@@ -184,7 +222,7 @@ bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result)
                                 : 0;
     bool expired = false;
     const unsigned processEnds = m_processEnds;
-    while (!call->done && processEnds == m_processEnds) {
+    while (!call.done && processEnds == m_processEnds) {
         const unsigned printDialogs = m_printDialogs;
         g_main_context_iteration(nullptr, TRUE);
         if (!m_deadlineMs) continue;
@@ -192,20 +230,20 @@ bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result)
         // A print dialog runs its own loop inside one iteration of this one.
         if (!IsShowingDialog() && printDialogs == m_printDialogs) budgetUs -= now - last;
         last = now;
-        if (budgetUs <= 0 && !call->done) {
+        if (budgetUs <= 0 && !call.done) {
             expired = true;
             break;
         }
     }
     if (ticker) g_source_remove(ticker);
-    if (!call->done) {
+    if (!call.done) {
         Trace(expired ? "page call abandoned: no answer within %u ms" : "page call abandoned: the page's process ended",
               m_deadlineMs);
         if (expired) ReportNotResponding();
         return false;
     }
-    if (call->ok && result) *result = std::move(call->text);
-    return call->ok;
+    if (call.ok && result) *result = std::move(call.text);
+    return call.ok;
 }
 
 // Told from the main loop, once the calls waiting now have given up.
@@ -228,6 +266,11 @@ void WebKitPage::RestartProcess() {
 }
 
 bool WebKitPage::CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) {
+    if (args.empty() && name == kPollFunction) {
+        bool answered = false;
+        bool ok = Poll(result, &answered);
+        if (answered) return ok;
+    }
     GVariantBuilder named;
     g_variant_builder_init(&named, G_VARIANT_TYPE_VARDICT);
     g_variant_builder_add(&named, "{sv}", "n", StringValue(name));

@@ -12,6 +12,8 @@
 
 namespace dorv {
 
+struct PendingCall;
+
 class WebKitPage : public IPage {
 public:
     // A page in a plain view of the engine's defaults.
@@ -61,6 +63,11 @@ private:
     static constexpr guint kDeadlineTickMs = 100;
 
     bool Run(const char* body, GVariant* arguments, std::string* result);
+    // GetState through the page's poll function; `answered` is false when
+    // the page has none (and nothing of it ran).
+    bool Poll(std::string* result, bool* answered);
+    // Waits for the call's answer: the 10 s deadline, the page's dialogs.
+    bool Await(PendingCall& call, std::string* result);
     void ReportNotResponding();
     static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
     static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer self);

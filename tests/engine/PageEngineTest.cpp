@@ -8,6 +8,8 @@
 #include "bridge/DorvView.h"
 #include "gtk/WebKitPage.h"
 
+extern "C" void dorv_register_resource();
+
 namespace dorv {
 namespace {
 
@@ -24,24 +26,70 @@ function Lone() { return 'a\uD800b\uDC00c'; }
 function Big(n) { return 'x'.repeat(Number(n)); }
 function WithZero() { return 'a\u0000b'; }
 var notAFunction = 5;
+var states = [], pollCaller = '';
+function GetState() {
+  pollCaller = /(^|\n)poll@/.test(new Error().stack) ? 'poll' : 'call';
+  const next = states.shift();
+  if (next === 'throw') throw new Error('boom');
+  return next;
+}
 </script></head><body>
 <p id="isApp">0</p><div><span id="isApp">0</span></div><p id="ISAPP">0</p><p id="other">0</p>
 </body></html>)HTML";
 
 class PageEngineTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(gtk_init_check()) << "no display"; }
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(gtk_init_check()) << "no display";
+        dorv_register_resource();
+    }
 
-    PageEngineTest() {
+    explicit PageEngineTest(bool pollScript = false) {
+        if (pollScript) AddPollScript();
         window = GTK_WINDOW(gtk_window_new());
         gtk_window_set_child(window, page.Widget());
         gtk_window_set_default_size(window, 800, 600);
         gtk_window_present(window);
         page.SetListener(&loads);
         app.m_strMain = "/dorv-test/main.html";  // the test page is one of the course's
+        Load();
+    }
+
+    void Load() {
+        int before = loads.count;
         webkit_web_view_load_html(page.View(), kTestPage, "dorv://course/dorv-test/");
         gint64 deadline = g_get_monotonic_time() + 30 * G_USEC_PER_SEC;
-        while (loads.count == 0 && g_get_monotonic_time() < deadline) g_main_context_iteration(nullptr, TRUE);
+        while (loads.count == before && g_get_monotonic_time() < deadline) g_main_context_iteration(nullptr, TRUE);
+    }
+
+    // The program's poll script, as course pages get it.
+    void AddPollScript() {
+        GBytes* bytes = g_resources_lookup_data("/org/dorv/Dorv/js/poll.js", G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+        ASSERT_NE(bytes, nullptr);
+        gsize size = 0;
+        const char* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+        std::string source(data, size);
+        g_bytes_unref(bytes);
+        WebKitUserScript* script = webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                                          WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+        webkit_user_content_manager_add_script(webkit_web_view_get_user_content_manager(page.View()), script);
+        webkit_user_script_unref(script);
+    }
+
+    // Each answer of GetState to the states given, or "failed"; `caller`
+    // says how GetState was reached every time ("poll" or "call").
+    std::vector<std::string> Polled(const std::string& states, const std::string& caller) {
+        std::string ignored;
+        EXPECT_TRUE(view.CallScript("eval", "'states = [" + states + "]; states.length'", &ignored));
+        std::vector<std::string> answers;
+        for (std::string left = "1"; left != "0";) {
+            std::string answer;
+            answers.push_back(view.CallScriptForText("GetState", 32, answer) ? answer : "failed");
+            EXPECT_TRUE(view.CallScript("eval", "'pollCaller'", &ignored));
+            EXPECT_EQ(ignored, caller);
+            EXPECT_TRUE(view.CallScript("eval", "'states.length'", &left));
+        }
+        return answers;
     }
     ~PageEngineTest() override {
         page.SetListener(nullptr);
@@ -128,6 +176,27 @@ TEST_F(PageEngineTest, ReturnValuesAsText) {
     std::string big;
     ASSERT_TRUE(view.CallScript("Big", "3000000", &big));
     EXPECT_EQ(big, std::string(3000000, 'x'));
+}
+
+// The poll goes through the page's poll function where the program's script
+// gave it one, else through the usual call; the answers are the same.
+const char* const kStates = R"("Log:a\nQuit:", 1, undefined, null, "a\uD800b", document.body, "throw", "Drive:")";
+const Args kAnswers{"Log:a\nQuit:", "1", "", "", "a\uFFFDb", "[object HTMLBodyElement]", "failed", "Drive:"};
+
+TEST_F(PageEngineTest, ThePollAnswersAsEveryOtherCall) { EXPECT_EQ(Polled(kStates, "call"), kAnswers); }
+
+class PageWithPollScriptTest : public PageEngineTest {
+protected:
+    PageWithPollScriptTest() : PageEngineTest(true) {}
+};
+
+TEST_F(PageWithPollScriptTest, ThePollGoesThroughThePagesPollFunction) {
+    EXPECT_EQ(Polled(kStates, "poll"), kAnswers);
+    // The page cannot put anything else in its place.
+    std::string text;
+    ASSERT_TRUE(view.CallScript("eval", "'window[Symbol.for(\"dorv.poll\")] = null; GetState = 5; 0'", &text));
+    EXPECT_FALSE(view.CallScriptForText("GetState", 32, text));
+    EXPECT_TRUE(box.shown.empty());
 }
 
 TEST_F(PageEngineTest, SetElementContentWritesEveryExactMatch) {
