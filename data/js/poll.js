@@ -4,10 +4,11 @@
 // process a new function body on every poll. It answers as every other call
 // of the shell is answered: the page's own function, called on the window,
 // its value as text ("" for undefined and null), unpaired surrogates as
-// U+FFFD. The page cannot replace it.
+// U+FFFD. Its name cannot be a variable of the page (which may even have one
+// called Symbol, unknown to the old browser), and the page cannot replace it.
 (() => {
   'use strict';
-  Object.defineProperty(window, Symbol.for('dorv.poll'), {
+  Object.defineProperty(window, 'dorv:poll', {
     value: function poll() {
       const f = window.GetState;
       if (typeof f !== 'function') throw new TypeError('GetState');

@@ -47,7 +47,7 @@ constexpr const char* kCallWithoutArgumentsBody =
 // scripts do not reach) the script gives undefined before anything of the
 // page ran, and the usual call follows.
 constexpr const char* kPollFunction = "GetState";
-constexpr const char* kPollScript = "window[Symbol.for('dorv.poll')]?.()";
+constexpr const char* kPollScript = "window['dorv:poll']?.()";
 
 // Writes h into every element whose id is exactly i, in document order; the
 // elements are listed first, so that written content is not visited again.
@@ -69,7 +69,6 @@ GVariant* StringValue(const std::string& text) {
     g_free(valid);
     return value;
 }
-
 
 // Takes the engine's answer (or error) of one call; owns both.
 void Finish(PendingCall& call, JSCValue* value, GError* error) {
@@ -204,8 +203,8 @@ bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result)
 
 bool WebKitPage::Poll(std::string* result, bool* answered) {
     auto call = std::make_shared<PendingCall>();
-    webkit_web_view_evaluate_javascript(m_view.get(), kPollScript, -1, nullptr, "dorv:host", nullptr,
-                                        OnScriptEvaluated, new std::shared_ptr<PendingCall>(call));
+    webkit_web_view_evaluate_javascript(m_view.get(), kPollScript, -1, nullptr, "dorv:host", nullptr, OnScriptEvaluated,
+                                        new std::shared_ptr<PendingCall>(call));
     bool ok = Await(*call, result);
     *answered = !call->done || !call->undefinedAnswer;
     return ok;
