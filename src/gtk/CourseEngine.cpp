@@ -11,17 +11,6 @@ namespace {
 
 constexpr const char* kScriptPrefix = "/org/dorv/Dorv/js/";
 
-std::string ResourceText(const char* name) {
-    std::string path = std::string(kScriptPrefix) + name;
-    GBytes* bytes = g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
-    if (!bytes) return {};
-    gsize size = 0;
-    const char* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
-    std::string text(data ? data : "", size);
-    g_bytes_unref(bytes);
-    return text;
-}
-
 std::string Joined(const char* base, const char* a, const std::string& b) {
     gchar* path = g_build_filename(base, a, "courses", b.c_str(), nullptr);
     std::string joined = path;
@@ -99,6 +88,17 @@ CourseEngine::CourseEngine(const CCoursePages& pages, const Options& options)
     g_signal_connect(m_content.get(), "script-message-received::dorv", G_CALLBACK(OnScriptMessage), this);
 }
 
+std::string CourseEngine::ScriptText(const char* name) {
+    std::string path = std::string(kScriptPrefix) + name;
+    GBytes* bytes = g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+    if (!bytes) return {};
+    gsize size = 0;
+    const char* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+    std::string text(data ? data : "", size);
+    g_bytes_unref(bytes);
+    return text;
+}
+
 CourseEngine::~CourseEngine() { g_signal_handlers_disconnect_by_data(m_content.get(), this); }
 
 void CourseEngine::AddUserScripts(const CCoursePages& pages, bool legacyScript) {
@@ -110,7 +110,7 @@ void CourseEngine::AddUserScripts(const CCoursePages& pages, bool legacyScript) 
     for (const std::string& pattern : patterns) allow.push_back(pattern.c_str());
     allow.push_back(nullptr);
     auto add = [&](const char* name, WebKitUserContentInjectedFrames frames) {
-        std::string source = ResourceText(name);
+        std::string source = ScriptText(name);
         if (source.empty()) return Trace("the script %s is missing from the program", name);
         WebKitUserScript* script = webkit_user_script_new(
             source.c_str(), frames, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allow.data(), nullptr);

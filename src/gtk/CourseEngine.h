@@ -49,6 +49,10 @@ public:
     // digest of where the course is, so that no two courses share one.
     static std::string StorageNameFor(const std::string& courseLocation);
 
+    // The text of a script built into the program ("host.js", "poll.js" …),
+    // as the course's pages get it; "" if there is none of that name.
+    static std::string ScriptText(const char* name);
+
 private:
     static void OnScriptMessage(WebKitUserContentManager*, JSCValue* value, gpointer self);
     void AddUserScripts(const CCoursePages& pages, bool legacyScript);
