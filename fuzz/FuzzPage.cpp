@@ -21,7 +21,7 @@ namespace {
 
 #if FUZZ_TARGET == 6
 // One file in memory: the history file, whose start is the input.
-class MemoryFiles : public IFileStore {
+class MemoryFiles : public test::NoFiles {
 public:
     class File : public IOpenFile {
     public:
@@ -44,9 +44,14 @@ public:
     };
     Kind GetKind(const std::string& path) const override { return files.count(path) ? Kind::File : Kind::Folder; }
     bool CreateFolder(const std::string&) override { return true; }
-    std::unique_ptr<IOpenFile> Open(const std::string& path, OpenMode mode, int&) override {
-        if (mode == OpenMode::CreateOrTruncate) files[path].clear();
+    std::unique_ptr<IOpenFile> Open(const std::string& path, OpenMode, int& err) override {
+        if (!files.count(path)) return (err = ENOENT), nullptr;
         return std::make_unique<File>(files[path]);
+    }
+    bool CreateNew(const std::string& path, const std::string& bytes, int& err) override {
+        if (files.count(path)) return (err = EEXIST), false;
+        files[path] = bytes;
+        return true;
     }
     bool WriteAtomically(const std::string& path, const std::string& bytes, int&) override {
         files[path] = bytes;
@@ -60,7 +65,6 @@ public:
     }
     bool DeleteFile(const std::string& path, int&) override { return files.erase(path) > 0; }
     bool RemoveFolder(const std::string&, int&) override { return true; }
-    bool RemoveLeftTemporary(const std::string&) override { return false; }
     std::map<std::string, std::string> files;
 };
 #endif

@@ -14,6 +14,7 @@
 #include "learner/LearnerData.h"
 #include "learner/LearnerStore.h"
 #include "learner/ScriptHost.h"
+#include "learner/SharedFiles.h"
 
 namespace dorv {
 
@@ -32,6 +33,10 @@ public:
     static constexpr unsigned kPollPeriodMs = 229;
     static constexpr unsigned kCloseTimer = 2001;
     static constexpr unsigned kCloseDelayMs = 1500;
+    // While this copy has a learner on a shared place, its lock file there
+    // is rewritten this often.
+    static constexpr unsigned kLearnerLockTimer = 2002;
+    static constexpr unsigned kLearnerLockPeriodMs = kLearnerLockRefreshSeconds * 1000;
     // How long a page call may go unanswered (time in the page's own
     // dialogs not counted) before the page counts as not responding.
     static constexpr unsigned kPageCallDeadlineMs = 10000;
@@ -142,6 +147,8 @@ private:
     void RunGuarded(const std::function<void()>& step);
     void StartPolling();
     void StopPolling();
+    // Runs the learner lock's timer while this copy has a learner.
+    void FollowLearnerClaim();
     void BeginPageCall();
     void EndPageCall();
 
@@ -176,6 +183,7 @@ private:
     // A tick fell due while a page call waited: one poll is deferred for it.
     bool m_bPollHeld = false;
     bool m_bPollTimerOn = false;
+    bool m_bLearnerLockTimerOn = false;
     bool m_bConfirming = false;  // the quit dialog is on screen
     bool m_bSaved = false;       // the close sequence has saved and told the page
     bool m_bDebugKeyDown = false;

@@ -24,8 +24,11 @@ void CDORVView::RequestClose() {
     }
     m_learner.SaveHistoryRecord();
     m_learner.SavePosition();
+    // Other machines may take the learner from now on.
+    m_learner.ReleaseLearnerClaim();
     CallScript("OnClose", "");
     m_bSaved = true;
+    FollowLearnerClaim();
     if (m_onSaved) m_onSaved();
     m_services.page.SetInputEnabled(false);
     m_services.timers.SetTimer(kCloseTimer, kCloseDelayMs);

@@ -67,6 +67,7 @@ void CDORVView::PollPageState() {
     for (const std::string& line : lines) {
         guarded([&] { DispatchCommand(GetToken(line, ":", 0) + ":", TrimWhiteSpace(GetToken(line, ":", 1))); });
     }
+    FollowLearnerClaim();
     --m_nPollDepth;
     if (!IsBusy()) ScheduleDeferred();
 }

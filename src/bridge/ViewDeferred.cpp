@@ -26,7 +26,26 @@ void CDORVView::StopPolling() {
     m_bPollHeld = false;
 }
 
+void CDORVView::FollowLearnerClaim() {
+    bool held = m_learner.HoldsLearnerClaim() && !m_bSaved;
+    if (held == m_bLearnerLockTimerOn) return;
+    m_bLearnerLockTimerOn = held;
+    if (held) {
+        m_services.timers.SetTimer(kLearnerLockTimer, kLearnerLockPeriodMs);
+    } else {
+        m_services.timers.KillTimer(kLearnerLockTimer);
+    }
+}
+
 void CDORVView::OnTimer(unsigned id) {
+    if (id == kLearnerLockTimer) {
+        // File work, so never inside a page call or a poll.
+        Defer([this] {
+            if (!m_bSaved) m_learner.RefreshLearnerClaim();
+            FollowLearnerClaim();
+        });
+        return;
+    }
     if (id == kCloseTimer) {
         m_services.timers.KillTimer(kCloseTimer);
         m_bClosing = 1;

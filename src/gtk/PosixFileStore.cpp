@@ -1,14 +1,19 @@
 #include "gtk/PosixFileStore.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "common/Trace.h"
+#include "gtk/MountTable.h"
 
 namespace dorv {
 namespace {
@@ -30,6 +35,13 @@ public:
         if (m_fd >= 0) close(m_fd);
         m_fd = fd;
     }
+    // Closes now: a network file system may report a failed write only here.
+    bool Close(int& err) {
+        int fd = Release();
+        if (fd < 0 || close(fd) == 0) return true;
+        err = errno;
+        return false;
+    }
 
 private:
     int m_fd;
@@ -49,9 +61,25 @@ bool WriteAll(int fd, const char* data, size_t size, int& err) {
     return true;
 }
 
+bool WriteAllAt(int fd, const char* data, size_t size, off_t offset, int& err) {
+    while (size > 0) {
+        ssize_t done = pwrite(fd, data, size, offset);
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 0) {
+            err = errno;
+            return false;
+        }
+        data += done;
+        offset += done;
+        size -= static_cast<size_t>(done);
+    }
+    return true;
+}
+
 class PosixOpenFile : public IOpenFile {
 public:
-    explicit PosixOpenFile(int fd) : m_fd(fd) {}
+    // `appending`: opened for appending, so that each write goes to the end.
+    PosixOpenFile(int fd, bool appending) : m_fd(fd), m_appending(appending) {}
 
     bool GetLength(std::uint64_t& length, int& err) override {
         struct stat st {};
@@ -82,29 +110,60 @@ public:
     }
 
     bool Append(const std::string& bytes, int& err) override {
-        if (lseek(m_fd.Get(), 0, SEEK_END) < 0) {
-            err = errno;
-            return false;
-        }
-        return WriteAll(m_fd.Get(), bytes.data(), bytes.size(), err);
+        if (m_appending) return WriteAll(m_fd.Get(), bytes.data(), bytes.size(), err);
+        std::uint64_t end = 0;
+        return GetLength(end, err) && WriteAllAt(m_fd.Get(), bytes.data(), bytes.size(), static_cast<off_t>(end), err);
     }
 
 private:
     Descriptor m_fd;
+    bool m_appending;
 };
 
 int RangeLock(int fd, struct flock* request) { return fcntl(fd, F_OFD_SETLK, request); }
 
+// The beginning of a small file (a lock file), or "" when it cannot be read.
+std::string ReadSmall(const std::string& path) {
+    Descriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.Get() < 0) return {};
+    char buffer[256];
+    ssize_t got = read(fd.Get(), buffer, sizeof buffer);
+    return got > 0 ? std::string(buffer, static_cast<size_t>(got)) : std::string();
+}
+
+// Renames `from` over `to`. Some clients refuse a rename over a file that
+// another program has open for a moment (EBUSY): that is tried again.
+bool RenameOver(const std::string& from, const std::string& to, int& err) {
+    for (int attempt = 0;; ++attempt) {
+        if (rename(from.c_str(), to.c_str()) == 0) return true;
+        if (errno != EBUSY || attempt == 20) {
+            err = errno;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
+
 }  // namespace
 
 const PosixFileStore::LockCalls PosixFileStore::kSystemLocks = {flock, RangeLock};
+
+PlaceTraits PosixFileStore::MountedTraits(const std::string& path) {
+    MountOf mount = FindMount(path);
+    return TraitsOfFileSystem(mount.type, mount.below);
+}
+
+PosixFileStore::PosixFileStore(LockCalls locks, TraitsLookup traits)
+    : m_locks(locks), m_traits(std::move(traits)), m_self(ThisCopy()) {}
 
 bool PosixFileStore::IsLockRefused(int err) {
     return err == EBADF || err == ENOLCK || err == EOPNOTSUPP || err == ENOSYS || err == EINVAL;
 }
 
 void PosixFileStore::TraceOnce(const std::string& path, const char* what) {
-    std::string folder = path.substr(0, path.rfind('/') + 1);
+    std::string folder = FolderOf(path);
     std::lock_guard<std::mutex> hold(m_traceLock);
     if (m_tracedFolders.insert(folder).second) Trace("%s refuses file locks: %s", folder.c_str(), what);
 }
@@ -169,81 +228,105 @@ IFileStore::Kind PosixFileStore::GetKind(const std::string& path) const {
     return S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
 }
 
+bool PosixFileStore::GetInfo(const std::string& path, Info& info, int& err) const {
+    struct stat st {};
+    if (path.empty() || stat(path.c_str(), &st) != 0) {
+        err = path.empty() ? ENOENT : errno;
+        return false;
+    }
+    info.kind = S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
+    info.size = static_cast<std::uint64_t>(st.st_size);
+    info.modified = static_cast<long long>(st.st_mtime);
+    return true;
+}
+
+bool PosixFileStore::ListFolder(const std::string& path, std::vector<std::string>& names, int& err) {
+    DIR* dir = opendir(path.empty() ? "." : path.c_str());
+    if (!dir) {
+        err = errno;
+        return false;
+    }
+    names.clear();
+    while (struct dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+    return true;
+}
+
 bool PosixFileStore::CreateFolder(const std::string& path) { return !path.empty() && mkdir(path.c_str(), 0777) == 0; }
 
 std::unique_ptr<IOpenFile> PosixFileStore::Open(const std::string& path, OpenMode mode, int& err) {
-    int flags = 0;
-    switch (mode) {
-        case OpenMode::ReadExisting:
-            flags = O_RDONLY;
-            break;
-        case OpenMode::ReadWriteOrCreate:
-            flags = O_RDWR | O_CREAT;
-            break;
-        case OpenMode::AppendOrCreate:
-        case OpenMode::CreateOrTruncate:  // emptied once the lock is held
-            flags = O_WRONLY | O_CREAT;
-            break;
-    }
+    bool appending = mode == OpenMode::AppendExisting && m_traits(path).appends;
+    int flags = mode == OpenMode::ReadExisting ? O_RDONLY : O_WRONLY | (appending ? O_APPEND : 0);
     int fd = OpenLocked(path, flags, err);
     if (fd < 0) return nullptr;
-    if (mode == OpenMode::CreateOrTruncate && ftruncate(fd, 0) != 0) {
-        err = errno;
-        close(fd);
-        return nullptr;
-    }
-    return std::make_unique<PosixOpenFile>(fd);
+    return std::make_unique<PosixOpenFile>(fd, appending);
 }
 
-// The new content goes to "<path>.new" in the same folder, reaches the disk,
-// and is renamed over the file; the folder is flushed too, so that the
-// rename itself survives a power cut. Both the file and the temporary one
-// are locked while this runs. The file is opened for writing first: one
-// that the user may not write is not replaced (EACCES, as an open for
-// writing fails), and its replacement keeps its permission bits and, where
-// the user may set it, its group.
+bool PosixFileStore::CreateNew(const std::string& path, const std::string& bytes, int& err) {
+    Descriptor fd(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
+    if (fd.Get() < 0) {
+        err = errno;
+        return false;
+    }
+    bool ok = WriteAll(fd.Get(), bytes.data(), bytes.size(), err) && (fsync(fd.Get()) == 0 || (err = errno, false));
+    ok = fd.Close(err) && ok;
+    if (!ok) unlink(path.c_str());
+    return ok;
+}
+
+// The new content goes to this copy's own temporary file in the same
+// folder, reaches the disk, and is renamed over the file; the folder is
+// flushed too, so that the rename itself survives a power cut. The file is
+// held (locked) while the temporary one is written and let go before the
+// rename, which some clients refuse over an open file. A file the user may
+// not write is not replaced (EACCES, as an open for writing fails), and its
+// replacement keeps its permission bits and, where the user may set it, its
+// group.
 bool PosixFileStore::WriteAtomically(const std::string& path, const std::string& bytes, int& err) {
     Descriptor current;
     struct stat kept {};
     if (GetKind(path) != Kind::None) {
+        // Opened for writing, so that its lock is a writer's where only
+        // byte-range locks work; GNOME's mounts open it for reading only.
         current.Reset(OpenLocked(path, O_RDWR, err));
-        if (current.Get() < 0 || fstat(current.Get(), &kept) != 0) {
-            if (current.Get() >= 0) err = errno;
+        bool readOnly = current.Get() < 0 && (err == EOPNOTSUPP || err == ENOTSUP);
+        if (readOnly) current.Reset(OpenLocked(path, O_RDONLY, err));
+        if (current.Get() < 0) return false;
+        if (fstat(current.Get(), &kept) != 0 || (readOnly && access(path.c_str(), W_OK) != 0)) {
+            err = errno;
             return false;
         }
     }
-    const std::string temporary = path + kTemporarySuffix;
-    Descriptor fd(OpenLocked(temporary, O_WRONLY | O_CREAT, err));
-    if (fd.Get() < 0) return false;
-    bool ok = ftruncate(fd.Get(), 0) == 0 || (err = errno, false);
-    if (ok && current.Get() >= 0) {
-        // A group the user is no member of cannot be given, and FAT has no
-        // bits at all: what the file system keeps is kept.
-        if (fchown(fd.Get(), static_cast<uid_t>(-1), kept.st_gid) != 0) errno = 0;
-        if (fchmod(fd.Get(), kept.st_mode & 07777) != 0) errno = 0;
+    const std::string temporary = TemporaryName(path, m_self);
+    Descriptor fd(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666));
+    if (fd.Get() < 0) {
+        err = errno;
+        return false;
     }
-    ok = ok && WriteAll(fd.Get(), bytes.data(), bytes.size(), err);
+    struct stat fresh {};
+    if (current.Get() >= 0 && fstat(fd.Get(), &fresh) == 0) {
+        // Only what differs is set: a group the user is no member of cannot
+        // be given, and FAT and some network clients keep no bits at all.
+        if (fresh.st_gid != kept.st_gid && fchown(fd.Get(), static_cast<uid_t>(-1), kept.st_gid) != 0) errno = 0;
+        if ((fresh.st_mode & 07777) != (kept.st_mode & 07777) && fchmod(fd.Get(), kept.st_mode & 07777) != 0) {
+            errno = 0;
+        }
+    }
+    bool ok = WriteAll(fd.Get(), bytes.data(), bytes.size(), err);
     ok = ok && (fsync(fd.Get()) == 0 || (err = errno, false));
-    ok = ok && (rename(temporary.c_str(), path.c_str()) == 0 || (err = errno, false));
+    ok = fd.Close(err) && ok;
+    current.Reset();
+    ok = ok && RenameOver(temporary, path, err);
     if (!ok) {
         unlink(temporary.c_str());
         return false;
     }
-    std::string folder = path.substr(0, path.rfind('/') + 1);
+    std::string folder = FolderOf(path);
     Descriptor dir(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Get() >= 0) fsync(dir.Get());
-    return true;
-}
-
-bool PosixFileStore::RemoveLeftTemporary(const std::string& path) {
-    const std::string temporary = path + kTemporarySuffix;
-    if (GetKind(temporary) != Kind::File) return false;
-    // One that another copy is writing now is still in use.
-    int err = 0;
-    Descriptor held(OpenLocked(temporary, O_WRONLY, err));
-    if (held.Get() < 0) return false;
-    if (unlink(temporary.c_str()) != 0) return false;
-    Trace("%s: left by an interrupted save, removed", temporary.c_str());
     return true;
 }
 
@@ -255,12 +338,21 @@ bool PosixFileStore::Rename(const std::string& from, const std::string& to, int&
     }
     // A file system without the no-replace rename: a hard link fails the
     // same way on an existing name.
-    if (link(from.c_str(), to.c_str()) != 0) {
+    if (link(from.c_str(), to.c_str()) == 0) {
+        unlink(from.c_str());
+        return true;
+    }
+    if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP && errno != EMLINK) {
         err = errno;
         return false;
     }
-    unlink(from.c_str());
-    return true;
+    // Nor links (FAT, SMB and NFS through FUSE): the name is looked at first.
+    struct stat existing {};
+    if (lstat(to.c_str(), &existing) == 0) {
+        err = EEXIST;
+        return false;
+    }
+    return RenameOver(from, to, err);
 }
 
 bool PosixFileStore::DeleteFile(const std::string& path, int& err) {
@@ -274,5 +366,59 @@ bool PosixFileStore::RemoveFolder(const std::string& path, int& err) {
     err = errno;
     return false;
 }
+
+bool PosixFileStore::TakeLock(const std::string& path, const std::string& owner, unsigned waitMs,
+                              const TakeOverRule& mayTakeOver, int& err) {
+    using Clock = std::chrono::steady_clock;
+    const auto wait = std::chrono::milliseconds(waitMs);
+    const Clock::time_point start = Clock::now();
+    std::string seen;
+    Clock::time_point seenSince = start;
+    bool tookOver = false;
+    for (;;) {
+        if (CreateNew(path, owner, err)) {
+            // A client that cannot create a file exclusively (smbnetfs) may
+            // have let another copy create it at the same moment: the text
+            // read back says who has it.
+            if (ReadSmall(path) == owner) return true;
+        } else if (err != EEXIST) {
+            return false;
+        }
+        std::string held = ReadSmall(path);
+        Clock::time_point now = Clock::now();
+        if (held != seen) {
+            seen = held;
+            seenSince = now;
+        } else if (now - seenSince >= wait) {
+            Info info;
+            int ignored = 0;
+            long long age = GetInfo(path, info, ignored) ? Now() - info.modified : 0;
+            if (tookOver || !mayTakeOver(held, age)) {
+                err = EWOULDBLOCK;
+                return false;
+            }
+            Trace("%s: taken over from \"%s\", left %lld s ago", path.c_str(), held.c_str(), age);
+            unlink(path.c_str());
+            tookOver = true;
+            continue;
+        }
+        // Many copies taking turns: not longer than three waits.
+        if (now - start >= 3 * wait) {
+            err = EWOULDBLOCK;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+void PosixFileStore::ReleaseLock(const std::string& path, const std::string& owner) {
+    if (ReadSmall(path) == owner) unlink(path.c_str());
+}
+
+bool PosixFileStore::IsShared(const std::string& path) { return m_traits(path).shared; }
+
+bool PosixFileStore::IsRunningHere(long pid) const { return IsProcessRunning(pid); }
+
+long long PosixFileStore::Now() const { return static_cast<long long>(time(nullptr)); }
 
 }  // namespace dorv

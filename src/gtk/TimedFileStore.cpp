@@ -194,11 +194,66 @@ bool TimedFileStore::RemoveFolder(const std::string& path, int& err) {
         path, [&inner, path](int& e) { return inner.RemoveFolder(path, e); }, err);
 }
 
-bool TimedFileStore::RemoveLeftTemporary(const std::string& path) {
+bool TimedFileStore::GetInfo(const std::string& path, Info& info, int& err) const {
+    auto result = std::make_shared<Info>();
+    IFileStore& inner = m_inner;
+    bool ok = RunTimed(
+        path, [&inner, result, path](int& e) { return inner.GetInfo(path, *result, e); }, err);
+    if (ok) info = *result;
+    return ok;
+}
+
+bool TimedFileStore::ListFolder(const std::string& path, std::vector<std::string>& names, int& err) {
+    auto result = std::make_shared<std::vector<std::string>>();
+    IFileStore& inner = m_inner;
+    // The folder's own place: a path ending in "/" is the folder itself.
+    bool ok = RunTimed(
+        path + "/", [&inner, result, path](int& e) { return inner.ListFolder(path, *result, e); }, err);
+    if (ok) names = std::move(*result);
+    return ok;
+}
+
+bool TimedFileStore::CreateNew(const std::string& path, const std::string& bytes, int& err) {
+    IFileStore& inner = m_inner;
+    return RunTimed(
+        path, [&inner, path, bytes](int& e) { return inner.CreateNew(path, bytes, e); }, err);
+}
+
+bool TimedFileStore::TakeLock(const std::string& path, const std::string& owner, unsigned waitMs,
+                              const TakeOverRule& mayTakeOver, int& err) {
+    IFileStore& inner = m_inner;
+    return RunTimed(
+        path,
+        [&inner, path, owner, waitMs, mayTakeOver](int& e) {
+            return inner.TakeLock(path, owner, waitMs, mayTakeOver, e);
+        },
+        err);
+}
+
+void TimedFileStore::ReleaseLock(const std::string& path, const std::string& owner) {
     IFileStore& inner = m_inner;
     int err = 0;
-    return RunTimed(
-        path, [&inner, path](int&) { return inner.RemoveLeftTemporary(path); }, err);
+    RunTimed(
+        path,
+        [&inner, path, owner](int&) {
+            inner.ReleaseLock(path, owner);
+            return true;
+        },
+        err);
+}
+
+bool TimedFileStore::IsShared(const std::string& path) {
+    IFileStore& inner = m_inner;
+    auto shared = std::make_shared<bool>(false);
+    int err = 0;
+    RunTimed(
+        path,
+        [&inner, shared, path](int&) {
+            *shared = inner.IsShared(path);
+            return true;
+        },
+        err);
+    return *shared;
 }
 
 }  // namespace dorv

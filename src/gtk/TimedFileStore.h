@@ -30,13 +30,22 @@ public:
     }
 
     Kind GetKind(const std::string& path) const override;
+    bool GetInfo(const std::string& path, Info& info, int& err) const override;
+    bool ListFolder(const std::string& path, std::vector<std::string>& names, int& err) override;
     bool CreateFolder(const std::string& path) override;
     std::unique_ptr<IOpenFile> Open(const std::string& path, OpenMode mode, int& err) override;
+    bool CreateNew(const std::string& path, const std::string& bytes, int& err) override;
     bool WriteAtomically(const std::string& path, const std::string& bytes, int& err) override;
     bool Rename(const std::string& from, const std::string& to, int& err) override;
     bool DeleteFile(const std::string& path, int& err) override;
     bool RemoveFolder(const std::string& path, int& err) override;
-    bool RemoveLeftTemporary(const std::string& path) override;
+    bool TakeLock(const std::string& path, const std::string& owner, unsigned waitMs, const TakeOverRule& mayTakeOver,
+                  int& err) override;
+    void ReleaseLock(const std::string& path, const std::string& owner) override;
+    bool IsShared(const std::string& path) override;
+    const CopyId& Self() const override { return m_inner.Self(); }
+    bool IsRunningHere(long pid) const override { return m_inner.IsRunningHere(pid); }
+    long long Now() const override { return m_inner.Now(); }
 
     // Runs `work` on a worker thread and waits for it, the main loop going
     // on meanwhile; false (ETIMEDOUT in `err`) when it ran out of time.

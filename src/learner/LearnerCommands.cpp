@@ -1,7 +1,10 @@
 // The page's drive and learner commands.
+#include <cerrno>
 #include <optional>
 #include <vector>
 
+#include "common/Location.h"
+#include "common/MessageBox.h"
 #include "common/Trace.h"
 #include "learner/DriveList.h"
 #include "learner/FileStore.h"
@@ -70,10 +73,12 @@ void CLearnerData::SelectLearner(const std::string& name) {
         Trace("learner name \"%s\" refused: no learner selected", name.c_str());
         m_strLearnerFolder.clear();
         m_store.ClearHistoryLearner();
+        m_claim.Release();
         return;
     }
     m_strLearnerFolder = m_store.GetCourseDataFolder() + *folder + "/";
     m_store.SetHistoryLearner(*folder);
+    m_claim.Select(m_strLearnerFolder);
 }
 
 void CLearnerData::CreateLearnerFolder(const std::string& name) {
@@ -87,15 +92,25 @@ void CLearnerData::CreateLearnerFolder(const std::string& name) {
 
 void CLearnerData::RenameLearner() { SavePreferences(); }
 
+// The files of a learner another copy has are not deleted under it: the
+// learner is told, as for a save that another copy keeps from the file.
 void CLearnerData::DeleteLearnerFolder() {
-    if (!m_strLearnerFolder.empty()) {
+    const std::string folder = m_strLearnerFolder;
+    std::string holder;
+    if (!folder.empty() && m_claim.IsHeldByAnother(folder, holder)) {
+        const std::string history = folder + CLearnerStore::kHistoryFileName;
+        Trace("%s not deleted: the learner is in use by %s", folder.c_str(), holder.c_str());
+        ShowAppMessage(m_services.messages, FileErrorText(EWOULDBLOCK, history), "the learner is in use by " + holder);
+    } else if (!folder.empty()) {
         int ignored = 0;
         for (const char* file : {CLearnerStore::kHistoryFileName, kPositionFile, kScoreFile}) {
-            m_services.files.DeleteFile(m_strLearnerFolder + file, ignored);
+            m_services.files.DeleteFile(folder + file, ignored);
         }
-        // What interrupted saves left would keep the folder.
-        RemoveLeftTemporaries(m_strLearnerFolder);
-        m_services.files.RemoveFolder(m_strLearnerFolder, ignored);
+        // What interrupted saves left, and this copy's lock file, would keep
+        // the folder.
+        RemoveLeftovers(folder);
+        if (m_claim.HeldFolder() == folder) m_claim.Release();
+        m_services.files.RemoveFolder(folder, ignored);
     }
     SavePreferences();
 }

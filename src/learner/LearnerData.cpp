@@ -7,13 +7,16 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "common/Location.h"
 #include "common/MessageBox.h"
 #include "common/TextEncoding.h"
 #include "common/Trace.h"
 #include "learner/FileStore.h"
 #include "learner/LearnerStore.h"
 #include "learner/ScriptHost.h"
+#include "learner/SharedFiles.h"
 
 namespace dorv {
 namespace {
@@ -76,12 +79,30 @@ bool CLearnerData::IsInterruptedPreferenceSave(const std::string& path) {
            (files.GetKind(path) == IFileStore::Kind::File && FileLength(files, path) == std::uint64_t{0});
 }
 
-void CLearnerData::RemoveLeftTemporaries(const std::string& folder) {
-    for (const char* file : {kPrefFile, kPositionFile, kScoreFile}) m_services.files.RemoveLeftTemporary(folder + file);
+void CLearnerData::RemoveLeftovers(const std::string& folder) {
+    IFileStore& files = m_services.files;
+    std::vector<std::string> names;
+    int err = 0;
+    if (!files.ListFolder(folder.empty() ? "." : folder, names, err)) return;
+    const CopyId& self = files.Self();
+    for (const std::string& name : names) {
+        for (const char* file :
+             {kPrefFile, kPositionFile, kScoreFile, CLearnerStore::kHistoryFileName, kLearnerLockName}) {
+            std::optional<Leftover> leftover = ParseLeftover(name, file);
+            if (!leftover) continue;
+            bool running =
+                !leftover->unnamed && leftover->owner.OnSameMachine(self) && files.IsRunningHere(leftover->owner.pid);
+            std::optional<long long> age = AgeOf(files, folder + name);
+            if (age && IsLeftoverAbandoned(*leftover, self, running, *age) && files.DeleteFile(folder + name, err)) {
+                Trace("%s%s: left by an interrupted save, removed", folder.c_str(), name.c_str());
+            }
+            break;
+        }
+    }
 }
 
 CLearnerData::CLearnerData(Services services, CLearnerStore& store, std::string& learnerFolder)
-    : m_services(services), m_store(store), m_strLearnerFolder(learnerFolder) {}
+    : m_services(services), m_store(store), m_strLearnerFolder(learnerFolder), m_claim(services.files) {}
 
 bool CLearnerData::LoadFileToPage(const std::string& path, const std::string& function) {
     int err = 0;
@@ -102,16 +123,34 @@ bool CLearnerData::LoadFileToPage(const std::string& path, const std::string& fu
 }
 
 bool CLearnerData::SavePageDataToFile(const std::string& function, const std::string& path, int receiveBufferSize) {
+    return SavePageText(function, path, receiveBufferSize, {});
+}
+
+// A save that fails is shown, whatever the reason: on a share, a file that
+// cannot be written is otherwise the learner's work lost unseen.
+bool CLearnerData::SavePageText(const std::string& function, const std::string& path, int receiveBufferSize,
+                                const std::string& learnerFolder) {
     std::string text;
     if (!m_services.page.CallScriptForText(function, receiveBufferSize, text)) return false;
     int err = 0;
-    if (m_services.files.WriteAtomically(path, ToFileBytes(text), err)) {
-        RemoveLeftTemporaries(path.substr(0, path.rfind('/') + 1));
+    std::string holder;
+    if (m_claim.IsHeldByAnother(learnerFolder, holder)) {
+        err = EWOULDBLOCK;
+    } else if (m_services.files.WriteAtomically(path, ToFileBytes(text), err)) {
+        std::string folder = path.substr(0, path.rfind('/') + 1);
+        if (m_cleanedFolders.insert(folder).second) RemoveLeftovers(folder);
         return true;
     }
     Trace("%s not saved: %s", path.c_str(), std::strerror(err));
-    if (!IsOpenFailure(err)) ShowFileError(m_services.messages, err, path);
+    ShowAppMessage(m_services.messages, FileErrorText(err, path),
+                   holder.empty() ? std::string() : "the learner is in use by " + holder);
     return false;
+}
+
+bool CLearnerData::SaveLearnerFile(const char* function, const char* file) {
+    if (m_strLearnerFolder.empty()) return false;
+    const std::string folder = m_strLearnerFolder;
+    return SavePageText(function, folder + file, kDataBufferSize, folder);
 }
 
 bool CLearnerData::LoadPosition() {
@@ -124,22 +163,17 @@ bool CLearnerData::LoadScores() {
     return LoadFileToPage(m_strLearnerFolder + kScoreFile, "SetScoreData");
 }
 
-bool CLearnerData::SavePosition() {
-    if (m_strLearnerFolder.empty()) return false;
-    return SavePageDataToFile("GetPosData", m_strLearnerFolder + kPositionFile, kDataBufferSize);
-}
+bool CLearnerData::SavePosition() { return SaveLearnerFile("GetPosData", kPositionFile); }
 
-bool CLearnerData::SaveScores() {
-    if (m_strLearnerFolder.empty()) return false;
-    return SavePageDataToFile("GetScoreData", m_strLearnerFolder + kScoreFile, kDataBufferSize);
-}
+bool CLearnerData::SaveScores() { return SaveLearnerFile("GetScoreData", kScoreFile); }
 
 // PREF.PRF is replaced in one step, so it is never missing or half written
 // while a save runs. A safety copy left by an interrupted save of an older
 // installation is deleted by a successful save once the new PREF.PRF is in
 // place, and put back by a failed one when PREF.PRF is missing or empty.
 bool CLearnerData::SavePreferences() {
-    const std::string& folder = m_store.GetCourseDataFolder();
+    // A copy: a message below lets the page's commands choose another drive.
+    const std::string folder = m_store.GetCourseDataFolder();
     if (folder.empty()) return false;
     std::string sizeText;
     if (!m_services.page.CallScriptForText("GetPrefSize", kSmallBufferSize, sizeText)) return false;

@@ -4,7 +4,10 @@
 // code page 932, as existing installations wrote them.
 #pragma once
 
+#include <set>
 #include <string>
+
+#include "learner/LearnerClaim.h"
 
 namespace dorv {
 
@@ -57,15 +60,31 @@ public:
     void RenameLearner();
     void DeleteLearnerFolder();
 
+    // On shared places: the selected learner's lock file is rewritten now
+    // and then while the program runs, and deleted when it closes.
+    void RefreshLearnerClaim() { m_claim.Refresh(); }
+    void ReleaseLearnerClaim() { m_claim.Release(); }
+    bool HoldsLearnerClaim() const { return !m_claim.HeldFolder().empty(); }
+
 private:
     // PREF.PRF at `path` missing or empty beside a non-empty safety copy.
     bool IsInterruptedPreferenceSave(const std::string& path);
-    // The temporary files that interrupted saves left in `folder`.
-    void RemoveLeftTemporaries(const std::string& folder);
+    // Saves the page function's text in `path`. `learnerFolder`, when not
+    // empty, is the learner folder the file belongs to: the file is not
+    // replaced while another copy has that learner.
+    bool SavePageText(const std::string& function, const std::string& path, int receiveBufferSize,
+                      const std::string& learnerFolder);
+    bool SaveLearnerFile(const char* function, const char* file);
+    // Removes what interrupted saves of copies that are surely gone left in
+    // `folder`; after the first save into a folder, and before a learner
+    // folder is removed.
+    void RemoveLeftovers(const std::string& folder);
 
     Services m_services;
     CLearnerStore& m_store;
     std::string& m_strLearnerFolder;
+    CLearnerClaim m_claim;
+    std::set<std::string> m_cleanedFolders;
 };
 
 }  // namespace dorv

@@ -2,13 +2,17 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
+#include <memory>
+#include <optional>
 
 #include "common/MessageBox.h"
 #include "common/TextEncoding.h"
 #include "common/Trace.h"
 #include "learner/DriveList.h"
 #include "learner/FileStore.h"
+#include "learner/SharedFiles.h"
 
 namespace dorv {
 namespace {
@@ -27,6 +31,13 @@ long long SystemSeconds() { return static_cast<long long>(std::time(nullptr)); }
 bool EnsureDirectory(IFileStore& files, const std::string& path) {
     if (files.GetKind(path) == IFileStore::Kind::Folder) return true;
     return files.CreateFolder(path);
+}
+
+std::optional<long long> AgeOf(IFileStore& files, const std::string& path) {
+    IFileStore::Info info;
+    int err = 0;
+    if (!files.GetInfo(path, info, err)) return std::nullopt;
+    return files.Now() - info.modified;
 }
 
 bool ReadWholeFile(IFileStore& files, const std::string& path, std::string& bytes, int& err) {
@@ -112,62 +123,153 @@ void CLearnerStore::SetHistoryLearner(const std::string& name) {
     m_strHistoryFilePath = m_strCourseDataFolder + name + "/" + kHistoryFileName;
 }
 
-bool CLearnerStore::PrepareHistoryFile() {
-    if (m_strHistoryFilePath.empty() || m_strCourseFolderName.empty()) return false;
-    const std::string& path = m_strHistoryFilePath;
-    int err = 0;
+// The history's lock file on a shared place, held while the file is looked
+// at, made valid and appended to; nothing elsewhere. A lock that cannot be
+// had (another copy's append hangs on its server) is traced, and the record
+// is written all the same rather than lost.
+class CLearnerStore::HistoryLock {
+public:
+    HistoryLock(IFileStore& files, const std::string& historyPath)
+        : m_files(files),
+          m_path(historyPath.substr(0, historyPath.rfind('/') + 1) + kHistoryLockName),
+          m_owner(LockText(files.Self())),
+          m_shared(files.IsShared(historyPath.substr(0, historyPath.rfind('/') + 1))) {}
+    ~HistoryLock() { Release(); }
+    HistoryLock(const HistoryLock&) = delete;
+    HistoryLock& operator=(const HistoryLock&) = delete;
+
+    void Take() {
+        if (!m_shared || m_held) return;
+        IFileStore& files = m_files;
+        auto mayTakeOver = [&files](const std::string& text, long long age) {
+            std::optional<CopyId> holder = ParseLockText(text);
+            bool running = holder && holder->OnSameMachine(files.Self()) && files.IsRunningHere(holder->pid);
+            return MayTakeOverHistoryLock(holder, files.Self(), running, age);
+        };
+        int err = 0;
+        m_held = m_files.TakeLock(m_path, m_owner, kHistoryLockWaitMs, mayTakeOver, err);
+        if (!m_held) Trace("%s: not taken (%s): the history is written without it", m_path.c_str(), std::strerror(err));
+    }
+    void Release() {
+        if (m_held) m_files.ReleaseLock(m_path, m_owner);
+        m_held = false;
+    }
+
+private:
+    IFileStore& m_files;
+    std::string m_path;
+    std::string m_owner;
+    bool m_shared;
+    bool m_held = false;
+};
+
+namespace {
+
+enum class HistoryState { Missing, Empty, Valid, Invalid, Unopened, Unread };
+
+// What the history file is now; `err` tells why it was not opened or read.
+HistoryState InspectHistory(IFileStore& files, const std::string& path, int& err) {
+    std::unique_ptr<IOpenFile> file = files.Open(path, IFileStore::OpenMode::ReadExisting, err);
+    if (!file) return err == ENOENT ? HistoryState::Missing : HistoryState::Unopened;
     std::uint64_t length = 0;
-    bool valid = false;
-    {
-        std::unique_ptr<IOpenFile> file = m_files.Open(path, IFileStore::OpenMode::ReadWriteOrCreate, err);
-        if (!file) {
-            ShowSystemError(m_messages, err, kOpenFailed);
-            ShowAppMessage(m_messages, kNotSaved);
-            return false;
-        }
-        std::string start;
-        if (!file->GetLength(length, err) ||
-            (length >= kHistoryHeaderSize && !file->ReadAt(0, kHistoryHeaderSize, start, err))) {
-            ShowFileError(m_messages, err, path);
-            return false;
-        }
-        valid = start == std::string_view(kHistoryHeader, kHistoryHeaderSize);
+    std::string start;
+    if (!file->GetLength(length, err) || (length >= CLearnerStore::kHistoryHeaderSize &&
+                                          !file->ReadAt(0, CLearnerStore::kHistoryHeaderSize, start, err))) {
+        return HistoryState::Unread;
     }
-    if (valid) return true;
-    if (length > 0) {
-        ShowError(m_messages, kInvalidContent, kStartingAnew);
-        if (!m_files.Rename(path, SetAsideName(path, m_now()), err)) {
-            ShowFileError(m_messages, err, path);
-            return false;
-        }
-    }
-    return WriteNewHistoryFile();
+    if (length == 0) return HistoryState::Empty;
+    return start == std::string_view(CLearnerStore::kHistoryHeader, CLearnerStore::kHistoryHeaderSize)
+               ? HistoryState::Valid
+               : HistoryState::Invalid;
 }
 
-bool CLearnerStore::WriteNewHistoryFile() {
-    int err = 0;
-    std::unique_ptr<IOpenFile> file = m_files.Open(m_strHistoryFilePath, IFileStore::OpenMode::CreateOrTruncate, err);
-    if (!file) return false;
-    if (!file->Append(std::string(kHistoryHeader, kHistoryHeaderSize), err)) {
-        ShowFileError(m_messages, err, m_strHistoryFilePath);
-        return false;
+}  // namespace
+
+bool CLearnerStore::PrepareHistoryFile(const std::string& path, HistoryLock& lock) {
+    const std::string header(kHistoryHeader, kHistoryHeaderSize);
+    bool told = false;  // the learner was told that the file is invalid
+    // Another copy may change the file between two looks (set it aside,
+    // create it): it is looked at again, a few times at most.
+    for (int round = 0; round < 4; ++round) {
+        lock.Take();
+        int err = 0;
+        switch (InspectHistory(m_files, path, err)) {
+            case HistoryState::Valid:
+                return true;
+            case HistoryState::Unopened:
+                lock.Release();
+                ShowSystemError(m_messages, err, kOpenFailed);
+                ShowAppMessage(m_messages, kNotSaved);
+                return false;
+            case HistoryState::Unread:
+                lock.Release();
+                ShowFileError(m_messages, err, path);
+                return false;
+            case HistoryState::Invalid:
+                if (!told) {
+                    // Nothing is held while the learner reads this: the
+                    // file is looked at again afterwards.
+                    lock.Release();
+                    ShowError(m_messages, kInvalidContent, kStartingAnew);
+                    told = true;
+                    continue;
+                }
+                if (!m_files.Rename(path, SetAsideName(path, m_now()), err)) {
+                    lock.Release();
+                    ShowFileError(m_messages, err, path);
+                    return false;
+                }
+                [[fallthrough]];
+            case HistoryState::Missing:
+                // Created whole with its header, or not at all: a file of
+                // the same name that came meanwhile is looked at again.
+                if (m_files.CreateNew(path, header, err)) return true;
+                if (err == EEXIST) continue;
+                lock.Release();
+                if (told) {
+                    ShowFileError(m_messages, err, path);
+                } else {
+                    ShowSystemError(m_messages, err, kOpenFailed);
+                    ShowAppMessage(m_messages, kNotSaved);
+                }
+                return false;
+            case HistoryState::Empty:
+                if (m_files.WriteAtomically(path, header, err)) return true;
+                lock.Release();
+                ShowFileError(m_messages, err, path);
+                return false;
+        }
     }
-    return true;
+    lock.Release();
+    ShowSystemError(m_messages, EWOULDBLOCK, kOpenFailed);
+    ShowAppMessage(m_messages, kNotSaved);
+    return false;
 }
 
 bool CLearnerStore::AppendHistoryRecord(const std::string& record) {
-    if (!PrepareHistoryFile()) return false;
-    int err = 0;
-    std::unique_ptr<IOpenFile> file = m_files.Open(m_strHistoryFilePath, IFileStore::OpenMode::AppendOrCreate, err);
-    if (!file) {
-        ShowSystemError(m_messages, err, kWriteFailed);
-        return false;
+    if (m_strHistoryFilePath.empty() || m_strCourseFolderName.empty()) return false;
+    // Bound now: a message below lets the page's commands choose another
+    // learner meanwhile, and this record is this learner's.
+    const std::string path = m_strHistoryFilePath;
+    HistoryLock lock(m_files, path);
+    for (int round = 0; round < 2; ++round) {
+        if (!PrepareHistoryFile(path, lock)) return false;
+        int err = 0;
+        std::unique_ptr<IOpenFile> file = m_files.Open(path, IFileStore::OpenMode::AppendExisting, err);
+        // Set aside by another copy since it was looked at: again.
+        if (!file && err == ENOENT && round == 0) continue;
+        if (!file) {
+            lock.Release();
+            ShowSystemError(m_messages, err, kWriteFailed);
+            return false;
+        }
+        bool written = file->Append(record, err);
+        file.reset();
+        lock.Release();
+        if (!written) ShowFileError(m_messages, err, path);
+        return written;
     }
-    if (!file->Append(record, err)) {
-        ShowFileError(m_messages, err, m_strHistoryFilePath);
-        return false;
-    }
-    return true;
+    return false;
 }
 
 }  // namespace dorv

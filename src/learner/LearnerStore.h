@@ -42,17 +42,24 @@ public:
     void ClearHistoryLearner() { m_strHistoryFilePath.clear(); }
     const std::string& GetHistoryFilePath() const { return m_strHistoryFilePath; }
 
-    // Makes sure that a valid history file exists: one that starts with the
-    // header. An invalid one is set aside as HISTORY.DAT-<seconds>.
-    bool PrepareHistoryFile();
-    // Appends the record's bytes (code page 932) to a valid history file.
+    // Appends the record's bytes (code page 932) to the current learner's
+    // history file, which is made valid first: created with its header when
+    // missing or empty, set aside as HISTORY.DAT-<seconds> and started anew
+    // when it does not start with the header. The file is the one of the
+    // learner chosen when the append began, whatever a command does while a
+    // message of it is shown. On shared places the history's lock file
+    // keeps other machines' appends apart.
     bool AppendHistoryRecord(const std::string& record);
 
     // The clock of the set-aside names, seconds since 1970 (tests set it).
     void SetClock(long long (*now)()) { m_now = now; }
 
 private:
-    bool WriteNewHistoryFile();
+    class HistoryLock;
+    // Makes sure that a valid history file exists at `path`: one that starts
+    // with the header. Takes the history's lock (on shared places) and lets
+    // it go while a message is shown.
+    bool PrepareHistoryFile(const std::string& path, HistoryLock& lock);
 
     IFileStore& m_files;
     IDriveList& m_drives;

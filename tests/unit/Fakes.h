@@ -27,8 +27,13 @@ namespace dorv::test {
 
 class FakeMessageBox : public IMessageBox {
 public:
-    void Show(const std::string& text) override { shown.push_back(text); }
+    void Show(const std::string& text) override {
+        shown.push_back(text);
+        // What runs while the box is open (the poll goes on).
+        if (whileShown) whileShown();
+    }
     std::vector<std::string> shown;
+    std::function<void()> whileShown;
 };
 
 class FakeFrameWindow : public IFrameWindow {
@@ -148,16 +153,27 @@ public:
 class NoFiles : public IFileStore {
 public:
     Kind GetKind(const std::string&) const override { return Kind::None; }
+    bool GetInfo(const std::string&, Info&, int& err) const override { return (err = ENOENT), false; }
+    bool ListFolder(const std::string&, std::vector<std::string>&, int& err) override { return (err = ENOENT), false; }
     bool CreateFolder(const std::string&) override { return false; }
     std::unique_ptr<IOpenFile> Open(const std::string&, OpenMode, int& err) override {
         err = ENOENT;
         return nullptr;
     }
+    bool CreateNew(const std::string&, const std::string&, int& err) override { return (err = EACCES), false; }
     bool WriteAtomically(const std::string&, const std::string&, int& err) override { return (err = EACCES), false; }
     bool Rename(const std::string&, const std::string&, int& err) override { return (err = ENOENT), false; }
     bool DeleteFile(const std::string&, int& err) override { return (err = ENOENT), false; }
     bool RemoveFolder(const std::string&, int& err) override { return (err = ENOENT), false; }
-    bool RemoveLeftTemporary(const std::string&) override { return false; }
+    bool TakeLock(const std::string&, const std::string&, unsigned, const TakeOverRule&, int& err) override {
+        return (err = EACCES), false;
+    }
+    void ReleaseLock(const std::string&, const std::string&) override {}
+    bool IsShared(const std::string&) override { return false; }
+    const CopyId& Self() const override { return self; }
+    bool IsRunningHere(long) const override { return true; }
+    long long Now() const override { return 0; }
+    CopyId self{"test", "00000000", 1};
 };
 
 // Drive letters given by the test.

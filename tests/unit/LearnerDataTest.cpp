@@ -163,7 +163,9 @@ TEST_F(LearnerDataTest, AFileHeldByAnotherCopyIsOneThatCannotBeOpened) {
     EXPECT_FALSE(data.SavePosition());
     close(fd);
     EXPECT_EQ(ReadBytes(Stick() / "a/TASK.DAT"), "old");
-    EXPECT_TRUE(box.shown.empty());
+    // The load is quiet, as a missing file is; the lost save is told.
+    EXPECT_EQ(box.shown, std::vector<std::string>{"A sharing violation occurred while accessing " +
+                                                  (Stick() / "a/TASK.DAT").string() + "."});
     EXPECT_TRUE(data.SavePosition());
     EXPECT_EQ(ReadBytes(Stick() / "a/TASK.DAT"), "new");
 }
@@ -242,19 +244,61 @@ TEST_F(LearnerDataTest, ReplacedFilesKeepTheirPermissionsAndLeftTemporariesGo) {
     EXPECT_EQ(ReadBytes(task), "step=2");
     EXPECT_EQ(fs::status(task).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write);
-    // What an interrupted save left goes with the next save into the folder.
-    std::ofstream(Stick() / "taro/SCORE.DAT.new") << "half";
+}
+
+// What interrupted saves left goes with the first save into the folder, when
+// the copy that wrote it is surely gone: one of this machine whose process
+// ended, another machine's (or an earlier version's, which named no copy)
+// untouched for an hour. Nothing that a live copy may still be writing.
+TEST_F(LearnerDataTest, LeftoversOfCopiesThatAreGoneGo) {
+    SelectOnStick("taro");
+    const fs::path taro = Stick() / "taro";
+    const CopyId self = files.Self();
+    pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    auto name = [&](const char* file, const std::string& host, const std::string& boot, long pid) {
+        return TemporaryName(file, {host, boot, pid});
+    };
+    auto write = [&](const std::string& file, long long ageSeconds) {
+        std::ofstream(taro / file) << "half";
+        fs::last_write_time(taro / file, fs::file_time_type::clock::now() - std::chrono::seconds(ageSeconds));
+    };
+    const std::vector<std::string> gone = {
+        name("SCORE.DAT", self.host, self.boot, ended),    // this machine, process ended
+        name("TASK.DAT", self.host, self.boot, self.pid),  // this copy's own
+        name("HISTORY.DAT", "lab-07", "0badf00d", 4242),   // another machine, two hours ago
+        "SCORE.DAT.new",                                   // an earlier version's, two hours ago
+        name(kLearnerLockName, self.host, self.boot, ended),
+    };
+    const std::vector<std::string> kept = {
+        name("SCORE.DAT", self.host, self.boot, getppid()),  // a live process of this machine
+        name("TASK.DAT", "lab-07", "0badf00d", 4242),        // another machine, a minute ago
+        "TASK.DAT.new",                                      // an earlier version's, a minute ago
+        "TASK.DAT.lab-07.nothex00.12.new",                   // no copy's name: not ours to judge
+        "NOTES.TXT.new",
+    };
+    for (const std::string& file : gone) write(file, 7200);
+    write(gone[0], 10);
+    write(gone[1], 10);
+    write(gone[4], 10);
+    for (const std::string& file : kept) write(file, 60);
+    page.answers["GetPosData"] = "step=3";
     ASSERT_TRUE(data.SavePosition());
-    EXPECT_FALSE(fs::exists(Stick() / "taro/SCORE.DAT.new"));
-    // And does not keep "Delete:" from removing the folder.
-    std::ofstream(Stick() / "taro/TASK.DAT.new") << "half";
+    for (const std::string& file : gone) EXPECT_FALSE(fs::exists(taro / file)) << file;
+    for (const std::string& file : kept) EXPECT_TRUE(fs::exists(taro / file)) << file;
+    // What is left by copies that are gone does not keep "Delete:" from
+    // removing the folder; a live copy's does.
+    for (const std::string& file : kept) fs::remove(taro / file);
+    write(gone[0], 10);
     data.DeleteLearnerFolder();
-    EXPECT_FALSE(fs::exists(Stick() / "taro"));
+    EXPECT_FALSE(fs::exists(taro));
 }
 
 // A learner's session has no power over file modes: a file it may not write
-// is not replaced, and the save fails as an open for writing does (no
-// message). Run as an ordinary user (a child that gives up root, if need be).
+// is not replaced, and the save fails as an open for writing does; the
+// learner is told. Run as an ordinary user (a child that gives up root, if
+// need be).
 TEST_F(LearnerDataTest, AFileTheUserMayNotWriteIsNotReplaced) {
     SelectOnStick("taro");
     const fs::path task = Stick() / "taro/TASK.DAT";
@@ -264,7 +308,7 @@ TEST_F(LearnerDataTest, AFileTheUserMayNotWriteIsNotReplaced) {
         page.answers["GetPosData"] = "new";
         EXPECT_FALSE(data.SavePosition());
         EXPECT_EQ(ReadBytes(task), "kept");
-        EXPECT_TRUE(box.shown.empty());
+        EXPECT_EQ(box.shown, std::vector<std::string>{"Access to " + task.string() + " was denied."});
         return;
     }
     fs::permissions(Root(), fs::perms::all);
@@ -277,7 +321,7 @@ TEST_F(LearnerDataTest, AFileTheUserMayNotWriteIsNotReplaced) {
         if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
         page.answers["GetPosData"] = "new";
         bool saved = data.SavePosition();
-        _exit(saved ? 1 : box.shown.empty() ? 0 : 2);
+        _exit(saved ? 1 : box.shown == std::vector<std::string>{"Access to " + task.string() + " was denied."} ? 0 : 2);
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -384,6 +428,36 @@ TEST_F(LearnerDataTest, InvalidHistoryFilesAreSetAside) {
     EXPECT_TRUE(data.SaveHistoryRecord());
     EXPECT_EQ(ReadBytes(history), kHeader + "r");
     EXPECT_TRUE(box.shown.empty());
+}
+
+// The notice of an invalid history stays open while the page polls on; a
+// command that selects another learner meanwhile changes nothing of what the
+// notice's append works on.
+TEST_F(LearnerDataTest, TheInvalidHistoryNoticeActsOnItsOwnLearner) {
+    SelectOnStick("削除");
+    page.answers["GetLogData"] = "del\n";
+    ASSERT_TRUE(data.SaveHistoryRecord());
+    SelectOnStick("三郎");
+    const fs::path saburo = Stick() / "三郎", other = Stick() / "削除";
+    std::ofstream(saburo / "HISTORY.DAT", std::ios::binary) << "broken";
+    static long long now = 1262304000;
+    store.SetClock([] { return now; });
+    box.whileShown = [&] {
+        box.whileShown = nullptr;
+        data.SelectLearner("削除");
+    };
+    page.answers["GetLogData"] = "saburo\n";
+    EXPECT_TRUE(data.SaveHistoryRecord());
+    EXPECT_EQ(box.shown,
+              std::vector<std::string>{"Error: ログファイルの内容が不正です。\n\n新規に学習履歴を作ります。"});
+    EXPECT_EQ(ReadBytes(saburo / "HISTORY.DAT-1262304000"), "broken");
+    EXPECT_EQ(ReadBytes(saburo / "HISTORY.DAT"), kHeader + "saburo\n");
+    EXPECT_EQ(ReadBytes(other / "HISTORY.DAT"), kHeader + "del\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
+    // The learner the page chose meanwhile is the one of the next record.
+    page.answers["GetLogData"] = "next\n";
+    EXPECT_TRUE(data.SaveHistoryRecord());
+    EXPECT_EQ(ReadBytes(other / "HISTORY.DAT"), kHeader + "del\nnext\n");
 }
 
 TEST_F(LearnerDataTest, HistoryWithoutALearnerOrItsFolder) {

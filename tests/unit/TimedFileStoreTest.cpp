@@ -66,7 +66,7 @@ TEST(TimedFileStore, AClosedFileIsClosedBeforeTheCloseReturns) {
     // of the same file finds its lock still held.
     for (int round = 0; round < 200; ++round) {
         int err = 0;
-        auto file = files.Open("/place/HISTORY.DAT", IFileStore::OpenMode::AppendOrCreate, err);
+        auto file = files.Open("/place/HISTORY.DAT", IFileStore::OpenMode::AppendExisting, err);
         ASSERT_TRUE(file);
         std::uint64_t length = 0;
         ASSERT_TRUE(file->GetLength(length, err));
