@@ -16,19 +16,10 @@
 
 #include "common/Location.h"
 #include "common/Trace.h"
+#include "learner/FileSystems.h"
 
 namespace dorv {
 namespace {
-
-constexpr const char* kRemoteFileSystems[] = {
-    "nfs",         "nfs4",        "cifs", "smb3", "smbfs",     "fuse.sshfs",     "sshfs", "davfs",
-    "fuse.davfs2", "fuse.rclone", "afs",  "ceph", "glusterfs", "fuse.glusterfs", "9p",
-};
-
-bool IsRemoteFileSystem(const char* type) {
-    return std::any_of(std::begin(kRemoteFileSystems), std::end(kRemoteFileSystems),
-                       [&](const char* remote) { return std::strcmp(type, remote) == 0; });
-}
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -56,6 +47,14 @@ std::string ReadSmallFile(const std::string& path) {
     return value;
 }
 
+// A network place that cannot hold the learner's data safely is no drive.
+bool IsSafePlace(const std::string& path, const std::string& type) {
+    std::string reason = UnsafeMountReason(type);
+    if (reason.empty()) return true;
+    Trace("%s (%s) is no drive: %s", path.c_str(), type.c_str(), reason.c_str());
+    return false;
+}
+
 // The mounts that GIO's volume monitor reports as removable or ejectable,
 // and the network mounts it serves through its FUSE folder.
 void AddMonitorMounts(std::map<std::string, DriveType>& found) {
@@ -74,7 +73,7 @@ void AddMonitorMounts(std::map<std::string, DriveType>& found) {
         bool player = types && g_strv_contains(types, "x-content/audio-player");
         DriveType type = ClassifyMonitorMount(scheme ? scheme : "", path != nullptr, removable, player);
         if (path && type == DriveType::Remote) {
-            found[path] = type;
+            if (IsSafePlace(path, std::string("gvfs:") + scheme)) found[path] = type;
         } else if (path && type == DriveType::Removable) {
             found.emplace(path, type);
         } else if (path && player) {
@@ -88,6 +87,22 @@ void AddMonitorMounts(std::map<std::string, DriveType>& found) {
     }
     g_list_free_full(mounts, g_object_unref);
     g_object_unref(monitor);
+}
+
+// The folders below `folder` (no links), in the order of their names.
+std::vector<std::string> SubFolders(const std::string& folder) {
+    std::vector<std::string> found;
+    GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
+    if (!dir) return found;
+    while (const char* name = g_dir_read_name(dir)) {
+        std::string path = folder + "/" + name;
+        if (g_file_test(path.c_str(), G_FILE_TEST_IS_DIR) && !g_file_test(path.c_str(), G_FILE_TEST_IS_SYMLINK)) {
+            found.push_back(path);
+        }
+    }
+    g_dir_close(dir);
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 }  // namespace
@@ -148,6 +163,34 @@ std::vector<bool> ProbeWritable(const std::vector<std::string>& folders, unsigne
     return writable;
 }
 
+std::vector<std::string> ListWholeNetworkShares(const std::string& mount, unsigned timeoutMs) {
+    struct Listing {
+        std::mutex lock;
+        std::condition_variable done;
+        std::vector<std::string> shares;
+        bool finished = false;
+    };
+    auto listing = std::make_shared<Listing>();
+    // A host that does not answer holds its thread, harmlessly.
+    std::thread([listing, mount] {
+        for (const std::string& host : SubFolders(mount)) {
+            for (const std::string& share : SubFolders(host)) {
+                if (share.back() == '$') continue;  // the servers' own shares
+                std::lock_guard<std::mutex> hold(listing->lock);
+                listing->shares.push_back(share);
+            }
+        }
+        std::lock_guard<std::mutex> hold(listing->lock);
+        listing->finished = true;
+        listing->done.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> hold(listing->lock);
+    if (!listing->done.wait_for(hold, std::chrono::milliseconds(timeoutMs), [&] { return listing->finished; })) {
+        Trace("%s did not list all its shares within %u ms", mount.c_str(), timeoutMs);
+    }
+    return listing->shares;
+}
+
 DrivePlace ParseDriveSetting(char letter, const std::string& value) {
     DrivePlace place;
     place.letter = letter;
@@ -189,8 +232,13 @@ std::vector<DrivePlace> GioDriveList::Discover() const {
     for (GList* item = mounts; item; item = item->next) {
         auto* entry = static_cast<GUnixMountEntry*>(item->data);
         std::string path = g_unix_mount_get_mount_path(entry);
-        if (IsRemoteFileSystem(g_unix_mount_get_fs_type(entry))) {
-            found[path] = DriveType::Remote;
+        std::string type = g_unix_mount_get_fs_type(entry);
+        if (IsWholeNetworkFileSystem(type)) {
+            for (const std::string& share : ListWholeNetworkShares(path, kProbeTimeoutMs)) {
+                found[share] = DriveType::Remote;
+            }
+        } else if (IsNetworkDriveFileSystem(type)) {
+            if (IsSafePlace(path, type)) found[path] = DriveType::Remote;
         } else if (IsUserMediaFolder(path) && IsRemovableBlockDevice(g_unix_mount_get_device_path(entry))) {
             // An internal partition the desktop mounted there is no stick.
             found[path] = DriveType::Removable;
