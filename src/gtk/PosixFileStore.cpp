@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "common/Trace.h"
@@ -131,17 +132,27 @@ std::string ReadSmall(const std::string& path) {
     return got > 0 ? std::string(buffer, static_cast<size_t>(got)) : std::string();
 }
 
-// Renames `from` over `to`. Some clients refuse a rename over a file that
-// another program has open for a moment (EBUSY): that is tried again.
-bool RenameOver(const std::string& from, const std::string& to, int& err) {
+// Some clients (smbnetfs) refuse to rename over, or to delete, a file that
+// another program has open for a moment (EBUSY): that is tried again for
+// about a second.
+template <typename Call>
+bool TryWhileBusy(Call call, int& err) {
     for (int attempt = 0;; ++attempt) {
-        if (rename(from.c_str(), to.c_str()) == 0) return true;
+        if (call() == 0) return true;
         if (errno != EBUSY || attempt == 20) {
             err = errno;
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+}
+
+bool RenameOver(const std::string& from, const std::string& to, int& err) {
+    return TryWhileBusy([&] { return rename(from.c_str(), to.c_str()); }, err);
+}
+
+bool Unlink(const std::string& path, int& err) {
+    return TryWhileBusy([&] { return unlink(path.c_str()); }, err);
 }
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
@@ -257,10 +268,35 @@ bool PosixFileStore::ListFolder(const std::string& path, std::vector<std::string
 
 bool PosixFileStore::CreateFolder(const std::string& path) { return !path.empty() && mkdir(path.c_str(), 0777) == 0; }
 
+// An existing file opened for reading and writing, with a writer's lock;
+// GNOME's mounts open it for reading only, and whether the user may write
+// it is asked apart.
+int PosixFileStore::OpenToWrite(const std::string& path, int& err) {
+    int fd = OpenLocked(path, O_RDWR, err);
+    if (fd >= 0 || (err != EOPNOTSUPP && err != ENOTSUP)) return fd;
+    fd = OpenLocked(path, O_RDONLY, err);
+    if (fd >= 0 && access(path.c_str(), W_OK) != 0) {
+        err = errno;
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 std::unique_ptr<IOpenFile> PosixFileStore::Open(const std::string& path, OpenMode mode, int& err) {
     bool appending = mode == OpenMode::AppendExisting && m_traits(path).appends;
-    int flags = mode == OpenMode::ReadExisting ? O_RDONLY : O_WRONLY | (appending ? O_APPEND : 0);
-    int fd = OpenLocked(path, flags, err);
+    int fd = -1;
+    switch (mode) {
+        case OpenMode::ReadExisting:
+            fd = OpenLocked(path, O_RDONLY, err);
+            break;
+        case OpenMode::ReadToWrite:
+            fd = OpenToWrite(path, err);
+            break;
+        case OpenMode::AppendExisting:
+            fd = OpenLocked(path, O_WRONLY | (appending ? O_APPEND : 0), err);
+            break;
+    }
     if (fd < 0) return nullptr;
     return std::make_unique<PosixOpenFile>(fd, appending);
 }
@@ -289,13 +325,11 @@ bool PosixFileStore::WriteAtomically(const std::string& path, const std::string&
     Descriptor current;
     struct stat kept {};
     if (GetKind(path) != Kind::None) {
-        // Opened for writing, so that its lock is a writer's where only
-        // byte-range locks work; GNOME's mounts open it for reading only.
-        current.Reset(OpenLocked(path, O_RDWR, err));
-        bool readOnly = current.Get() < 0 && (err == EOPNOTSUPP || err == ENOTSUP);
-        if (readOnly) current.Reset(OpenLocked(path, O_RDONLY, err));
+        // Opened to write, so that its lock is a writer's where only
+        // byte-range locks work.
+        current.Reset(OpenToWrite(path, err));
         if (current.Get() < 0) return false;
-        if (fstat(current.Get(), &kept) != 0 || (readOnly && access(path.c_str(), W_OK) != 0)) {
+        if (fstat(current.Get(), &kept) != 0) {
             err = errno;
             return false;
         }
@@ -355,11 +389,7 @@ bool PosixFileStore::Rename(const std::string& from, const std::string& to, int&
     return RenameOver(from, to, err);
 }
 
-bool PosixFileStore::DeleteFile(const std::string& path, int& err) {
-    if (unlink(path.c_str()) == 0) return true;
-    err = errno;
-    return false;
-}
+bool PosixFileStore::DeleteFile(const std::string& path, int& err) { return Unlink(path, err); }
 
 bool PosixFileStore::RemoveFolder(const std::string& path, int& err) {
     if (rmdir(path.c_str()) == 0) return true;
@@ -397,8 +427,9 @@ bool PosixFileStore::TakeLock(const std::string& path, const std::string& owner,
                 err = EWOULDBLOCK;
                 return false;
             }
-            Trace("%s: taken over from \"%s\", left %lld s ago", path.c_str(), held.c_str(), age);
-            unlink(path.c_str());
+            Trace("%s: taken over from \"%s\", left %lld s ago", path.c_str(), held.substr(0, held.find('\n')).c_str(),
+                  age);
+            Unlink(path, err);
             tookOver = true;
             continue;
         }
@@ -412,7 +443,8 @@ bool PosixFileStore::TakeLock(const std::string& path, const std::string& owner,
 }
 
 void PosixFileStore::ReleaseLock(const std::string& path, const std::string& owner) {
-    if (ReadSmall(path) == owner) unlink(path.c_str());
+    int err = 0;
+    if (ReadSmall(path) == owner && !Unlink(path, err)) Trace("%s stays: %s", path.c_str(), std::strerror(err));
 }
 
 bool PosixFileStore::IsShared(const std::string& path) { return m_traits(path).shared; }

@@ -33,6 +33,7 @@ public:
     enum class Kind { None, File, Folder };
     enum class OpenMode {
         ReadExisting,    // an existing file, for reading
+        ReadToWrite,     // the same, by one who will write it: fails when the user may not (EACCES, EROFS)
         AppendExisting,  // an existing file, for appending; never created, never truncated
     };
     struct Info {

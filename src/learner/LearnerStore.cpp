@@ -169,7 +169,7 @@ enum class HistoryState { Missing, Empty, Valid, Invalid, Unopened, Unread };
 
 // What the history file is now; `err` tells why it was not opened or read.
 HistoryState InspectHistory(IFileStore& files, const std::string& path, int& err) {
-    std::unique_ptr<IOpenFile> file = files.Open(path, IFileStore::OpenMode::ReadExisting, err);
+    std::unique_ptr<IOpenFile> file = files.Open(path, IFileStore::OpenMode::ReadToWrite, err);
     if (!file) return err == ENOENT ? HistoryState::Missing : HistoryState::Unopened;
     std::uint64_t length = 0;
     std::string start;

@@ -174,6 +174,21 @@ case_hostile_sizes_and_names() {
   running || fail "the program ended"
 }
 
+# The boxes of one close have the same title: waits until box $1 has gone,
+# then answers the next one (which says $2 on standard error, if given) and
+# prints its id.
+answer_next_box() {
+  for _ in $(seq 100); do xdotool getwindowname "$1" >/dev/null 2>&1 || break; sleep 0.1; done
+  local next
+  next=$(wait_window DORV 20)
+  if [ -n "${2:-}" ]; then
+    for _ in $(seq 50); do grep -q -F -e "$2" "$work/err" && break; sleep 0.1; done
+    grep -q -F -e "$2" "$work/err" || fail "no message: $2 ($(cat "$work/err"))"
+  fi
+  press "$next" Return
+  echo "$next"
+}
+
 case_disk_faults_keep_earlier_files() {
   # The stick is a small file system of its own, filled up. (A file-size
   # limit cannot stand in for it where no file system may be mounted: the
@@ -207,9 +222,8 @@ case_disk_faults_keep_earlier_files() {
     expect_eq "$(cat "$learner/SCORE.DAT")" "old" "SCORE.DAT after a failed save"
     [ ! -e "$learner/SCORE.DAT.new" ] || fail "a half-written file was left"
     rm -f "$work/stick/filler"
-    # A stick made read-only: the scores are not saved (nothing said, as for
-    # a file that cannot be opened), the history record is refused with its
-    # two messages, and the earlier files stay.
+    # A stick made read-only: the history record is refused with its two
+    # messages, the position with the file's, and the earlier files stay.
     kill "$dorv_pid"; wait "$dorv_pid" 2>/dev/null; dorv_pid=
     start_dorv "$work/c"
     probe_window=$(wait_window " Probe" 30)
@@ -220,9 +234,8 @@ case_disk_faults_keep_earlier_files() {
     box=$(wait_window DORV 20)
     grep -q -F "DORV: Error: Read-only file system" "$work/err" || fail "the read-only stick was not reported: $(cat "$work/err")"
     press "$box" Return
-    # The second box has the same title: wait until the first has gone.
-    for _ in $(seq 100); do xdotool getwindowname "$box" >/dev/null 2>&1 || break; sleep 0.1; done
-    press "$(wait_window DORV 20)" Return
+    box=$(answer_next_box "$box")
+    answer_next_box "$box" "DORV: Access to $learner/TASK.DAT was denied." >/dev/null
     wait_exit 20
     expect_eq "$(cat "$learner/SCORE.DAT")" "old" "SCORE.DAT on the read-only stick"
     mount -o remount,rw "$work/stick"
@@ -238,7 +251,8 @@ case_disk_faults_keep_earlier_files() {
   box=$(wait_window DORV 20)
   grep -q -F "ログファイルを開けませんでした。" "$work/err" || fail "the missing folder was not reported"
   press "$box" Return
-  press "$(wait_window DORV 20)" Return
+  box=$(answer_next_box "$box")
+  answer_next_box "$box" "DORV: $learner/TASK.DAT was not found." >/dev/null
   wait_exit 20
   expect_eq "$exit_status" 0 "exit status"
   [ ! -e "$learner" ] || fail "the removed learner folder came back"
