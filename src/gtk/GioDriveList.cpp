@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "common/Location.h"
@@ -38,6 +39,9 @@ bool IsWritable(const std::string& root) {
 
 // How long the drive list waits for the places to answer.
 constexpr unsigned kProbeTimeoutMs = 1000;
+// How long the shares of a whole SMB network are waited for: the first
+// listing connects to each server.
+constexpr unsigned kShareListTimeoutMs = 3000;
 
 std::string ReadSmallFile(const std::string& path) {
     gchar* text = nullptr;
@@ -163,32 +167,54 @@ std::vector<bool> ProbeWritable(const std::vector<std::string>& folders, unsigne
     return writable;
 }
 
-std::vector<std::string> ListWholeNetworkShares(const std::string& mount, unsigned timeoutMs) {
+std::vector<std::string> ListWholeNetworkShares(const std::vector<std::string>& mounts, unsigned timeoutMs) {
     struct Listing {
         std::mutex lock;
         std::condition_variable done;
-        std::vector<std::string> shares;
-        bool finished = false;
+        size_t pending = 0;
+        std::map<std::string, std::vector<std::string>> found;  // by mount, as far as listed
     };
+    // The last whole listing of each mount: a listing that is late this
+    // time (the first one connects to every server) counts the next time.
+    static std::mutex lastLock;
+    static std::map<std::string, std::vector<std::string>> last;
     auto listing = std::make_shared<Listing>();
-    // A host that does not answer holds its thread, harmlessly.
-    std::thread([listing, mount] {
-        for (const std::string& host : SubFolders(mount)) {
-            for (const std::string& share : SubFolders(host)) {
-                if (share.back() == '$') continue;  // the servers' own shares
-                std::lock_guard<std::mutex> hold(listing->lock);
-                listing->shares.push_back(share);
+    listing->pending = mounts.size();
+    for (const std::string& mount : mounts) {
+        // A host that does not answer holds its thread, harmlessly.
+        std::thread([listing, mount] {
+            std::vector<std::string> shares;
+            for (const std::string& host : SubFolders(mount)) {
+                for (const std::string& share : SubFolders(host)) {
+                    if (share.back() == '$') continue;  // the servers' own shares
+                    shares.push_back(share);
+                    std::lock_guard<std::mutex> hold(listing->lock);
+                    listing->found[mount].push_back(share);
+                }
             }
-        }
-        std::lock_guard<std::mutex> hold(listing->lock);
-        listing->finished = true;
-        listing->done.notify_all();
-    }).detach();
-    std::unique_lock<std::mutex> hold(listing->lock);
-    if (!listing->done.wait_for(hold, std::chrono::milliseconds(timeoutMs), [&] { return listing->finished; })) {
-        Trace("%s did not list all its shares within %u ms", mount.c_str(), timeoutMs);
+            {
+                std::lock_guard<std::mutex> hold(lastLock);
+                last[mount] = shares;
+            }
+            std::lock_guard<std::mutex> hold(listing->lock);
+            --listing->pending;
+            listing->done.notify_all();
+        }).detach();
     }
-    return listing->shares;
+    std::unique_lock<std::mutex> hold(listing->lock);
+    bool whole =
+        listing->done.wait_for(hold, std::chrono::milliseconds(timeoutMs), [&] { return listing->pending == 0; });
+    std::set<std::string> shares;
+    for (const auto& [mount, found] : listing->found) shares.insert(found.begin(), found.end());
+    if (!whole) {
+        std::lock_guard<std::mutex> holdLast(lastLock);
+        for (const std::string& mount : mounts) {
+            auto it = last.find(mount);
+            if (it != last.end()) shares.insert(it->second.begin(), it->second.end());
+        }
+        Trace("not all shares were listed within %u ms: the last listing stands in", timeoutMs);
+    }
+    return {shares.begin(), shares.end()};
 }
 
 DrivePlace ParseDriveSetting(char letter, const std::string& value) {
@@ -228,15 +254,14 @@ GioDriveList::GioDriveList(const std::vector<std::pair<char, std::string>>& conf
 
 std::vector<DrivePlace> GioDriveList::Discover() const {
     std::map<std::string, DriveType> found;  // by mount point, so in its order
+    std::vector<std::string> wholeNetworks;
     GList* mounts = g_unix_mounts_get(nullptr);
     for (GList* item = mounts; item; item = item->next) {
         auto* entry = static_cast<GUnixMountEntry*>(item->data);
         std::string path = g_unix_mount_get_mount_path(entry);
         std::string type = g_unix_mount_get_fs_type(entry);
         if (IsWholeNetworkFileSystem(type)) {
-            for (const std::string& share : ListWholeNetworkShares(path, kProbeTimeoutMs)) {
-                found[share] = DriveType::Remote;
-            }
+            wholeNetworks.push_back(path);
         } else if (IsNetworkDriveFileSystem(type)) {
             if (IsSafePlace(path, type)) found[path] = DriveType::Remote;
         } else if (IsUserMediaFolder(path) && IsRemovableBlockDevice(g_unix_mount_get_device_path(entry))) {
@@ -245,6 +270,11 @@ std::vector<DrivePlace> GioDriveList::Discover() const {
         }
     }
     g_list_free_full(mounts, reinterpret_cast<GDestroyNotify>(g_unix_mount_free));
+    if (!wholeNetworks.empty()) {
+        for (const std::string& share : ListWholeNetworkShares(wholeNetworks, kShareListTimeoutMs)) {
+            found[share] = DriveType::Remote;
+        }
+    }
     AddMonitorMounts(found);
     std::vector<DrivePlace> places;
     places.reserve(found.size());

@@ -49,10 +49,11 @@ DriveType ClassifyMonitorMount(const std::string& scheme, bool hasLocalPath, boo
 // memory-card bus. `sysfs` is where sysfs is mounted.
 bool IsRemovableBlockDevice(const std::string& device, const std::string& sysfs = "/sys");
 
-// The shares of a mount of the whole SMB network (smbnetfs): the folders
-// two levels below it, "<host>/<share>", but the servers' own ("…$").
-// Listed on a thread of its own; what was found within `timeoutMs` counts.
-std::vector<std::string> ListWholeNetworkShares(const std::string& mount, unsigned timeoutMs);
+// The shares of mounts of the whole SMB network (smbnetfs): the folders two
+// levels below each, "<host>/<share>", but the servers' own ("…$"). Each
+// mount is listed on a thread of its own; what was found within
+// `timeoutMs`, and what a mount's last whole listing found, counts.
+std::vector<std::string> ListWholeNetworkShares(const std::vector<std::string>& mounts, unsigned timeoutMs);
 
 // Which of the folders are mounted read-write and writable by this user.
 // Each is looked at on a thread of its own; one that has not answered

@@ -352,8 +352,10 @@ bool PosixFileStore::WriteAtomically(const std::string& path, const std::string&
     bool ok = WriteAll(fd.Get(), bytes.data(), bytes.size(), err);
     ok = ok && (fsync(fd.Get()) == 0 || (err = errno, false));
     ok = fd.Close(err) && ok;
+    const bool existed = current.Get() >= 0;
     current.Reset();
-    ok = ok && RenameOver(temporary, path, err);
+    ok = ok && (existed && !m_traits(path).replacesAtomically ? ReplaceInTwoSteps(temporary, path, err)
+                                                              : RenameOver(temporary, path, err));
     if (!ok) {
         unlink(temporary.c_str());
         return false;
@@ -361,6 +363,23 @@ bool PosixFileStore::WriteAtomically(const std::string& path, const std::string&
     std::string folder = FolderOf(path);
     Descriptor dir(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Get() >= 0) fsync(dir.Get());
+    return true;
+}
+
+// For clients whose rename over a file deletes it first: the old file is
+// renamed aside, the new one into its place (neither rename meets a file),
+// and the old one deleted. Interrupted, the old content stays whole beside
+// the place of the file, where the next load finds it (OldCopyName).
+bool PosixFileStore::ReplaceInTwoSteps(const std::string& temporary, const std::string& path, int& err) {
+    const std::string old = OldCopyName(path, m_self);
+    if (!RenameOver(path, old, err)) return false;
+    if (!RenameOver(temporary, path, err)) {
+        int ignored = 0;
+        RenameOver(old, path, ignored);
+        return false;
+    }
+    int ignored = 0;
+    if (!Unlink(old, ignored)) Trace("%s stays: %s", old.c_str(), std::strerror(ignored));
     return true;
 }
 

@@ -72,6 +72,7 @@ public:
 private:
     int OpenLocked(const std::string& path, int flags, int& err);
     int OpenToWrite(const std::string& path, int& err);
+    bool ReplaceInTwoSteps(const std::string& temporary, const std::string& path, int& err);
     bool Lock(int fd, int flags, const std::string& path, int& err);
     void TraceOnce(const std::string& path, const char* what);
 

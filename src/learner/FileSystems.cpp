@@ -19,17 +19,19 @@ constexpr const char* kNetworkKernel[] = {
 // FUSE file systems of this machine's own disks and images.
 constexpr const char* kLocalFuse[] = {"fuseblk", "fuse.fusefat", "fuse.exfat", "fuse.ntfs-3g", "fuse.fuse-ext2"};
 
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
 bool IsIn(const std::string& type, const auto& list) {
     return std::any_of(std::begin(list), std::end(list), [&](const char* entry) { return type == entry; });
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
-
 }  // namespace
 
 PlaceTraits TraitsOfFileSystem(const std::string& type, const std::string& below) {
-    (void)below;  // every GNOME place appends and is shared alike
-    if (type == "fuse.smbnetfs") return {.shared = true, .appends = false};
+    if (type == "fuse.smbnetfs") return {.shared = true, .appends = false, .replacesAtomically = false};
+    if (type == "fuse.gvfsd-fuse" && StartsWith(below, "smb-share:")) {
+        return {.shared = true, .replacesAtomically = false};
+    }
     if (IsIn(type, kNetworkKernel)) return {.shared = true, .appends = true};
     // Any other FUSE file system may be a network's: lock files cost little.
     if ((type == "fuse" || StartsWith(type, "fuse.")) && !IsIn(type, kLocalFuse)) return {.shared = true};

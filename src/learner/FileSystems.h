@@ -15,6 +15,12 @@ struct PlaceTraits {
     // client cannot open for appending (smbnetfs), an append writes at the
     // end the file has when it is written, under the history's lock.
     bool appends = true;
+    // A rename over an existing file replaces it in one step. The SMB
+    // clients built on libsmbclient (smbnetfs, GNOME's SMB mounts) delete
+    // the old file and then rename: there the old file is renamed aside
+    // first and deleted once the new one is in place (OldCopyName), so that
+    // an interrupted replace leaves the old content whole.
+    bool replacesAtomically = true;
 };
 
 // `below` is the first folder name below the mount point: GNOME's FUSE

@@ -79,12 +79,13 @@ bool CLearnerData::IsInterruptedPreferenceSave(const std::string& path) {
            (files.GetKind(path) == IFileStore::Kind::File && FileLength(files, path) == std::uint64_t{0});
 }
 
-void CLearnerData::RemoveLeftovers(const std::string& folder) {
+bool CLearnerData::RemoveLeftovers(const std::string& folder) {
     IFileStore& files = m_services.files;
     std::vector<std::string> names;
     int err = 0;
-    if (!files.ListFolder(folder.empty() ? "." : folder, names, err)) return;
+    if (!files.ListFolder(folder.empty() ? "." : folder, names, err)) return false;
     const CopyId& self = files.Self();
+    bool restored = false;
     for (const std::string& name : names) {
         for (const char* file :
              {kPrefFile, kPositionFile, kScoreFile, CLearnerStore::kHistoryFileName, kLearnerLockName}) {
@@ -93,12 +94,21 @@ void CLearnerData::RemoveLeftovers(const std::string& folder) {
             bool running =
                 !leftover->unnamed && leftover->owner.OnSameMachine(self) && files.IsRunningHere(leftover->owner.pid);
             std::optional<long long> age = AgeOf(files, folder + name);
-            if (age && IsLeftoverAbandoned(*leftover, self, running, *age) && files.DeleteFile(folder + name, err)) {
+            if (!age || !IsLeftoverAbandoned(*leftover, self, running, *age)) break;
+            // The old content of a replace that stopped halfway goes back
+            // in place when the file is missing.
+            if (leftover->oldCopy && files.GetKind(folder + file) == IFileStore::Kind::None) {
+                if (files.Rename(folder + name, folder + file, err)) {
+                    Trace("%s%s: the old content of an interrupted save, put back", folder.c_str(), name.c_str());
+                    restored = true;
+                }
+            } else if (files.DeleteFile(folder + name, err)) {
                 Trace("%s%s: left by an interrupted save, removed", folder.c_str(), name.c_str());
             }
             break;
         }
     }
+    return restored;
 }
 
 CLearnerData::CLearnerData(Services services, CLearnerStore& store, std::string& learnerFolder)
@@ -108,6 +118,10 @@ bool CLearnerData::LoadFileToPage(const std::string& path, const std::string& fu
     int err = 0;
     std::string bytes;
     bool read = ReadWholeFile(m_services.files, path, bytes, err);
+    // A missing file may be one whose replace stopped halfway.
+    if (!read && err == ENOENT && RemoveLeftovers(path.substr(0, path.rfind('/') + 1))) {
+        read = ReadWholeFile(m_services.files, path, bytes, err);
+    }
     if (read && !bytes.empty()) {
         // Quoted whole, so that commas and quotes in the content stay in
         // the one argument.

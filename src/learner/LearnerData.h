@@ -76,9 +76,10 @@ private:
                       const std::string& learnerFolder);
     bool SaveLearnerFile(const char* function, const char* file);
     // Removes what interrupted saves of copies that are surely gone left in
-    // `folder`; after the first save into a folder, and before a learner
-    // folder is removed.
-    void RemoveLeftovers(const std::string& folder);
+    // `folder` (after the first save into a folder, before a learner folder
+    // is removed, when a file to load is missing), and puts back the old
+    // content of a file whose replace stopped halfway; true when it did.
+    bool RemoveLeftovers(const std::string& folder);
 
     Services m_services;
     CLearnerStore& m_store;

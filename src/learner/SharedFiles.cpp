@@ -8,6 +8,7 @@ namespace dorv {
 namespace {
 
 constexpr const char* kTemporarySuffix = ".new";
+constexpr const char* kOldCopySuffix = ".old";
 constexpr size_t kMaxHostLength = 24;
 
 bool IsHostCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-'; }
@@ -55,13 +56,20 @@ std::string TemporaryName(const std::string& path, const CopyId& self) {
     return path + "." + self.host + "." + self.boot + "." + std::to_string(self.pid) + kTemporarySuffix;
 }
 
+std::string OldCopyName(const std::string& path, const CopyId& self) {
+    return path + "." + self.host + "." + self.boot + "." + std::to_string(self.pid) + kOldCopySuffix;
+}
+
 std::optional<Leftover> ParseLeftover(const std::string& name, const std::string& file) {
-    const std::string suffix = kTemporarySuffix;
-    if (name.size() < file.size() + suffix.size() || name.compare(0, file.size(), file) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    auto endsWith = [&](const std::string& suffix) {
+        return name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    const bool oldCopy = endsWith(kOldCopySuffix);
+    const std::string suffix = oldCopy ? kOldCopySuffix : kTemporarySuffix;
+    if (name.size() < file.size() + suffix.size() || name.compare(0, file.size(), file) != 0 || !endsWith(suffix)) {
         return std::nullopt;
     }
-    if (name == file + suffix) return Leftover{true, {}};
+    if (name == file + kTemporarySuffix) return Leftover{true, {}, false};
     if (name[file.size()] != '.') return std::nullopt;
     // "<host>.<boot>.<pid>" between the file's name and ".new".
     std::string middle = name.substr(file.size() + 1, name.size() - file.size() - 1 - suffix.size());
@@ -72,7 +80,7 @@ std::optional<Leftover> ParseLeftover(const std::string& name, const std::string
     std::optional<CopyId> owner = MakeCopyId(
         middle.substr(0, bootDot), middle.substr(bootDot + 1, pidDot - bootDot - 1), middle.substr(pidDot + 1));
     if (!owner) return std::nullopt;
-    return Leftover{false, *owner};
+    return Leftover{false, *owner, oldCopy};
 }
 
 bool IsLeftoverAbandoned(const Leftover& leftover, const CopyId& self, bool ownerRunning, long long ageSeconds) {

@@ -32,12 +32,19 @@ std::string HostNameForFiles(const std::string& name);
 // The temporary file of a replace of `path` by `self`:
 // "<path>.<host>.<boot>.<pid>.new".
 std::string TemporaryName(const std::string& path, const CopyId& self);
+// Where a replace by `self` puts the old file while the new one is renamed
+// into place, on clients that cannot rename over a file in one step:
+// "<path>.<host>.<boot>.<pid>.old".
+std::string OldCopyName(const std::string& path, const CopyId& self);
 
 // What an interrupted replace of the file `file` may have left in its folder.
 struct Leftover {
     // "<file>.new", written by earlier versions, which named no copy.
     bool unnamed = false;
     CopyId owner;
+    // The old file put aside (".old"), rather than a new one (".new"): where
+    // the file itself is missing, it is what the file held.
+    bool oldCopy = false;
 };
 // The leftover that the folder entry `name` is, if it is one of `file`.
 std::optional<Leftover> ParseLeftover(const std::string& name, const std::string& file);

@@ -634,5 +634,22 @@ TEST(DrivePlaces, WritablePlacesAreProbedInParallel) {
     EXPECT_EQ(writable, (std::vector<bool>{true, false, true}));
 }
 
+// smbnetfs shows hosts, and below them their shares; workgroups hold links
+// to their hosts. The shares are the drives, not the servers' own ("$").
+TEST(DrivePlaces, TheSharesOfAWholeSmbNetworkAreItsDrives) {
+    test::ScratchFolder scratch;
+    const fs::path net = scratch.Path() / "smb", other = scratch.Path() / "smb2";
+    for (const char* folder : {"server/learners", "server/IPC$", "server/classes", "nas/data"}) {
+        fs::create_directories(net / folder);
+    }
+    fs::create_directories(net / "WORKGROUP");
+    fs::create_directory_symlink("../server", net / "WORKGROUP/server");
+    fs::create_directories(other / "host/share");
+    std::vector<std::string> shares = ListWholeNetworkShares({net.string(), other.string()}, 2000);
+    EXPECT_EQ(shares, (std::vector<std::string>{(net / "nas/data").string(), (net / "server/classes").string(),
+                                                (net / "server/learners").string(),
+                                                (other / "host/share").string()}));
+}
+
 }  // namespace
 }  // namespace dorv

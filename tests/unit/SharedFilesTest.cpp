@@ -28,6 +28,12 @@ TEST(SharedFiles, TemporaryNamesNameTheirCopyAndReadBack) {
     ASSERT_TRUE(back);
     EXPECT_EQ(back->owner, kSelf);
     EXPECT_TRUE(ParseLeftover("SCORE.DAT.new", "SCORE.DAT")->unnamed);
+    EXPECT_EQ(OldCopyName("PREF.PRF", kSelf), "PREF.PRF.lab-01.3f2a9c1b.4242.old");
+    back = ParseLeftover(OldCopyName("PREF.PRF", kSelf), "PREF.PRF");
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->oldCopy);
+    EXPECT_EQ(back->owner, kSelf);
+    EXPECT_FALSE(ParseLeftover("PREF.PRF.old", "PREF.PRF"));
     for (const char* other :
          {"TASK.DAT", "TASK.DAT.new.bak", "SCORE.DAT.new", "TASK.DATX.new", "TASK.DAT..new",
           "TASK.DAT.lab.3f2a9c1b.new", "TASK.DAT.lab.3f2a9c1g.1.new", "TASK.DAT.lab.3f2a9c1b.-1.new",
@@ -94,6 +100,12 @@ TEST(FileSystems, WhatEachClientCanDo) {
     }
     EXPECT_TRUE(TraitsOfFileSystem("fuse.smbnetfs", "host").shared);
     EXPECT_FALSE(TraitsOfFileSystem("fuse.smbnetfs", "host").appends);
+    // The clients on libsmbclient delete a file before renaming over it.
+    EXPECT_FALSE(TraitsOfFileSystem("fuse.smbnetfs", "host").replacesAtomically);
+    EXPECT_FALSE(TraitsOfFileSystem("fuse.gvfsd-fuse", "smb-share:server=s,share=l").replacesAtomically);
+    EXPECT_TRUE(TraitsOfFileSystem("fuse.gvfsd-fuse", "smb-share:server=s,share=l").appends);
+    EXPECT_TRUE(TraitsOfFileSystem("fuse.gvfsd-fuse", "nfs:host=s,prefix=%2Fx").replacesAtomically);
+    EXPECT_TRUE(TraitsOfFileSystem("cifs", "").replacesAtomically);
 
     for (const char* drive : {"nfs4", "cifs", "fuse.sshfs", "fuse.smbnetfs"}) {
         EXPECT_TRUE(IsNetworkDriveFileSystem(drive)) << drive;

@@ -49,12 +49,14 @@ std::string ReadBytes(const fs::path& path) {
 
 const std::string kHeader(CLearnerStore::kHistoryHeader, CLearnerStore::kHistoryHeaderSize);
 
-// One copy of the program on a machine of its own. `appends`: whether the
-// client opens files for appending (smbnetfs does not).
+// One copy of the program on a machine of its own, on a client that may
+// not open files for appending nor rename over a file in one step (as
+// smbnetfs).
 struct Machine {
-    Machine(const fs::path& share, const std::string& host, bool appends = true)
-        : files(PosixFileStore::kSystemLocks,
-                [appends](const std::string&) { return PlaceTraits{.shared = true, .appends = appends}; }) {
+    Machine(const fs::path& share, const std::string& host, bool appends = true, bool replacesAtomically = true)
+        : files(PosixFileStore::kSystemLocks, [appends, replacesAtomically](const std::string&) {
+              return PlaceTraits{.shared = true, .appends = appends, .replacesAtomically = replacesAtomically};
+          }) {
         CopyId self = ThisCopy();
         self.host = host;
         self.boot = host == "lab-01" ? "0000aaaa" : "0000bbbb";
@@ -210,6 +212,43 @@ TEST_F(SharedPlaceTest, AppendsOfTwoMachinesAtOnceKeepEveryRecord) {
         }
         EXPECT_FALSE(fs::exists(Taro() / kHistoryLockName));
     }
+}
+
+// Where a rename over a file deletes it first, the old file is renamed
+// aside for the moment of the replace; a replace that stopped there leaves
+// the old content, which the next load puts back.
+TEST_F(SharedPlaceTest, AReplaceInTwoStepsLeavesTheOldContentWhole) {
+    fs::create_directories(Share());
+    Machine a(Share(), "lab-01", false, false);
+    a.Choose("taro");
+    ASSERT_TRUE(a.data.SavePosition());
+    a.page.answers["GetPosData"] = "second";
+    ASSERT_TRUE(a.data.SavePosition());
+    EXPECT_EQ(ReadBytes(Taro() / "TASK.DAT"), "second");
+    for (const auto& entry : fs::directory_iterator(Taro())) {
+        std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name.find(".old") == std::string::npos && name.find(".new") == std::string::npos) << name;
+    }
+    // A copy of this machine that ended between the two renames.
+    CopyId ended = a.files.Self();
+    ended.pid = 1 << 22;
+    fs::rename(Taro() / "TASK.DAT", Taro() / OldCopyName("TASK.DAT", ended));
+    std::ofstream(Taro() / TemporaryName("TASK.DAT", ended)) << "third";
+    a.data.LoadPosition();
+    EXPECT_EQ(a.page.calls.back(), "SetPosData('second')");
+    EXPECT_EQ(ReadBytes(Taro() / "TASK.DAT"), "second");
+    // A live copy's is left alone; what a gone copy put aside beside a file
+    // that is in place goes with the next save.
+    std::ofstream(Taro() / OldCopyName("SCORE.DAT", ended)) << "older";
+    std::ofstream(Taro() / OldCopyName("TASK.DAT", {ended.host, ended.boot, getppid()})) << "live";
+    Machine b(Share(), "lab-01", false, false);
+    b.files.SetSelf(a.files.Self());
+    b.data.SelectDrive("S");
+    b.data.SelectLearner("taro");
+    ASSERT_TRUE(b.data.SaveScores());
+    EXPECT_FALSE(fs::exists(Taro() / OldCopyName("SCORE.DAT", ended)));
+    EXPECT_FALSE(fs::exists(Taro() / TemporaryName("TASK.DAT", ended)));
+    EXPECT_TRUE(fs::exists(Taro() / OldCopyName("TASK.DAT", {ended.host, ended.boot, getppid()})));
 }
 
 TEST(MountTable, ThePathsMountAndTheFolderBelowIt) {
