@@ -32,28 +32,23 @@ std::string Unescape(const std::string& field) {
 // The real path of `path`, or of its nearest existing folder followed by
 // the rest as given.
 std::string RealPath(const std::string& path) {
-    std::string rest;
     std::string head = path.empty() ? "." : path;
+    std::vector<std::string> rest;  // the names below `head`, the innermost first
     for (;;) {
         char* real = realpath(head.c_str(), nullptr);
         if (real) {
             std::string resolved = real;
             free(real);
-            if (!rest.empty()) resolved += (resolved == "/" ? "" : "/") + rest;
+            for (auto name = rest.rbegin(); name != rest.rend(); ++name) {
+                if (resolved.back() != '/') resolved += '/';
+                resolved += *name;
+            }
             return resolved;
         }
         size_t slash = head.find_last_of('/');
-        if (slash == std::string::npos) {
-            rest = head + (rest.empty() ? "" : "/" + rest);
-            head = ".";
-        } else if (slash == 0) {
-            rest = head.substr(1) + (rest.empty() ? "" : "/" + rest);
-            head = "/";
-        } else {
-            rest = head.substr(slash + 1) + (rest.empty() ? "" : "/" + rest);
-            head = head.substr(0, slash);
-        }
-        if (head == "." && rest.empty()) return {};
+        if (slash == std::string::npos && head == ".") return {};
+        rest.push_back(slash == std::string::npos ? head : head.substr(slash + 1));
+        head = slash == std::string::npos ? "." : slash == 0 ? "/" : head.substr(0, slash);
     }
 }
 

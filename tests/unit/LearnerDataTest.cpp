@@ -647,8 +647,7 @@ TEST(DrivePlaces, TheSharesOfAWholeSmbNetworkAreItsDrives) {
     fs::create_directories(other / "host/share");
     std::vector<std::string> shares = ListWholeNetworkShares({net.string(), other.string()}, 2000);
     EXPECT_EQ(shares, (std::vector<std::string>{(net / "nas/data").string(), (net / "server/classes").string(),
-                                                (net / "server/learners").string(),
-                                                (other / "host/share").string()}));
+                                                (net / "server/learners").string(), (other / "host/share").string()}));
 }
 
 }  // namespace
