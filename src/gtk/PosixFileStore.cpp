@@ -82,13 +82,16 @@ public:
     // `appending`: opened for appending, so that each write goes to the end.
     PosixOpenFile(int fd, bool appending) : m_fd(fd), m_appending(appending) {}
 
+    // The length the file has now, asked of the server where the client
+    // keeps lengths for a while (a FUSE client's attribute cache would give
+    // the length from before another machine's append).
     bool GetLength(std::uint64_t& length, int& err) override {
-        struct stat st {};
-        if (fstat(m_fd.Get(), &st) != 0) {
+        struct statx st {};
+        if (statx(m_fd.Get(), "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_SIZE, &st) != 0) {
             err = errno;
             return false;
         }
-        length = static_cast<std::uint64_t>(st.st_size);
+        length = static_cast<std::uint64_t>(st.stx_size);
         return true;
     }
 
@@ -424,12 +427,19 @@ bool PosixFileStore::TakeLock(const std::string& path, const std::string& owner,
     std::string seen;
     Clock::time_point seenSince = start;
     bool tookOver = false;
+    const bool exclusive = m_traits(path).createsExclusively;
     for (;;) {
         if (CreateNew(path, owner, err)) {
             // A client that cannot create a file exclusively (smbnetfs) may
             // have let another copy create it at the same moment: the text
-            // read back says who has it.
-            if (ReadSmall(path) == owner) return true;
+            // read back, once more after that copy's write had time to come,
+            // says who has it.
+            bool mine = ReadSmall(path) == owner;
+            if (mine && !exclusive) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(kCreateSettleMs));
+                mine = ReadSmall(path) == owner;
+            }
+            if (mine) return true;
         } else if (err != EEXIST) {
             return false;
         }

@@ -28,7 +28,9 @@ bool IsIn(const std::string& type, const auto& list) {
 }  // namespace
 
 PlaceTraits TraitsOfFileSystem(const std::string& type, const std::string& below) {
-    if (type == "fuse.smbnetfs") return {.shared = true, .appends = false, .replacesAtomically = false};
+    if (type == "fuse.smbnetfs") {
+        return {.shared = true, .appends = false, .replacesAtomically = false, .createsExclusively = false};
+    }
     if (type == "fuse.gvfsd-fuse" && StartsWith(below, "smb-share:")) {
         return {.shared = true, .replacesAtomically = false};
     }

@@ -21,7 +21,14 @@ struct PlaceTraits {
     // first and deleted once the new one is in place (OldCopyName), so that
     // an interrupted replace leaves the old content whole.
     bool replacesAtomically = true;
+    // A create that must make a new file fails when the file exists, on the
+    // server. smbnetfs creates over the file: two copies taking a lock file
+    // at one moment may both believe they have it, so a lock taken there is
+    // read back once more after a moment (kCreateSettleMs) before it counts.
+    bool createsExclusively = true;
 };
+
+constexpr unsigned kCreateSettleMs = 200;
 
 // `below` is the first folder name below the mount point: GNOME's FUSE
 // folder holds one folder per network place, "smb-share:server=…,share=…",

@@ -148,6 +148,22 @@ answer_box_and_wait_exit() {
   wait_exit 10
 }
 
+# Opens a menu of window $1 with the keys $2 (alt+f: the File menu) and
+# waits until it is shown (GTK names its menu windows after the program):
+# keys that came before the window could take them are pressed again.
+open_menu() {
+  local attempt
+  for attempt in $(seq 10); do
+    press "$1" "$2"
+    for _ in $(seq 20); do
+      xdotool search --onlyvisible --name '^dorv$' >/dev/null 2>&1 && return 0
+      sleep 0.1
+    done
+    running || fail "the program ended before its menu opened"
+  done
+  fail "the menu did not open with $2"
+}
+
 # Waits up to 10 s until no visible window is titled $1.
 wait_window_gone() {
   for _ in $(seq 100); do

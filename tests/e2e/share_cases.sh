@@ -137,11 +137,13 @@ case_two_machines_on_one_learner() {
   for client in "${clients[@]}"; do
     data=$(server_folder "$client")/PLENA/PROBE
     rm -rf "$data"
+    # Both machines append their records at one moment, in bursts.
+    local at=$(( $(date +%s%3N) + 12000 ))
     share_course "$work/a" "$(share_of a "$client")" "{answers: ['', 'Drive:S', 'Create:taro\\nUser:taro',
-      'Seen-claimed:', '', '', '', '', '', '', ''].concat(Array(3).fill('Log:\\n'.repeat(10)), ['StartRegist:', 'Seen-done:']),
+      'Seen-claimed:'], at: [[$at, 'Log:\\n'.repeat(30) + 'StartRegist:\\nSeen-done:']],
       pref: 'taro,1', pos: 'A-pos', logs: Array.from({length: 31}, (_, i) => 'A' + i + '-' + 'a'.repeat(40 + i) + '\\n')}"
-    share_course "$work/b" "$(share_of b "$client")" "{answers: ['', 'Drive:S', 'User:taro']
-      .concat(Array(3).fill('Log:\\n'.repeat(10)), ['Test:', 'Seen-done:']), pos: 'B-pos', score: 'B-score',
+    share_course "$work/b" "$(share_of b "$client")" "{answers: ['', 'Drive:S', 'User:taro'],
+      at: [[$at, 'Log:\\n'.repeat($records) + 'Test:'], [$at + 500, 'Seen-done:']], pos: 'B-pos', score: 'B-score',
       logs: Array.from({length: $records}, (_, i) => 'B' + i + '-' + 'b'.repeat(40 + i) + '\\n')}"
     start_copy a "$work/a"
     wait_copy_trace a "host command Seen-claimed:"

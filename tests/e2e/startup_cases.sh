@@ -57,11 +57,10 @@ case_menu_exit_and_quiet_by_default() {
   unset G_MESSAGES_DEBUG
   start_dorv "$DORV_SOURCE/courses/demo"
   local win
-  win=$(wait_window DORV 30)
-  sleep 1
+  # The caption comes with the page's start-up.
+  win=$(wait_window " DORV デモコース" 60)
   # File (Alt+F), then Exit (X), by their mnemonics.
-  press "$win" alt+f
-  sleep 0.5
+  open_menu "$win" alt+f
   press "$win" x
   confirm_quit_and_wait_exit " DORV デモコース" "$win"
   no_window

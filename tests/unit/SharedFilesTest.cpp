@@ -106,6 +106,8 @@ TEST(FileSystems, WhatEachClientCanDo) {
     EXPECT_TRUE(TraitsOfFileSystem("fuse.gvfsd-fuse", "smb-share:server=s,share=l").appends);
     EXPECT_TRUE(TraitsOfFileSystem("fuse.gvfsd-fuse", "nfs:host=s,prefix=%2Fx").replacesAtomically);
     EXPECT_TRUE(TraitsOfFileSystem("cifs", "").replacesAtomically);
+    EXPECT_FALSE(TraitsOfFileSystem("fuse.smbnetfs", "host").createsExclusively);
+    EXPECT_TRUE(TraitsOfFileSystem("fuse.gvfsd-fuse", "smb-share:server=s,share=l").createsExclusively);
 
     for (const char* drive : {"nfs4", "cifs", "fuse.sshfs", "fuse.smbnetfs"}) {
         EXPECT_TRUE(IsNetworkDriveFileSystem(drive)) << drive;

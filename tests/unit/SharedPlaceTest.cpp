@@ -49,14 +49,14 @@ std::string ReadBytes(const fs::path& path) {
 
 const std::string kHeader(CLearnerStore::kHistoryHeader, CLearnerStore::kHistoryHeaderSize);
 
-// One copy of the program on a machine of its own, on a client that may
-// not open files for appending nor rename over a file in one step (as
-// smbnetfs).
+// One copy of the program on a machine of its own, on a client that can do
+// what `traits` say (kSmbnetfs: no appending, no rename over a file in one
+// step, no exclusive create).
+constexpr PlaceTraits kSmbnetfs{
+    .shared = true, .appends = false, .replacesAtomically = false, .createsExclusively = false};
 struct Machine {
-    Machine(const fs::path& share, const std::string& host, bool appends = true, bool replacesAtomically = true)
-        : files(PosixFileStore::kSystemLocks, [appends, replacesAtomically](const std::string&) {
-              return PlaceTraits{.shared = true, .appends = appends, .replacesAtomically = replacesAtomically};
-          }) {
+    Machine(const fs::path& share, const std::string& host, PlaceTraits traits = {.shared = true})
+        : files(PosixFileStore::kSystemLocks, [traits](const std::string&) { return traits; }) {
         CopyId self = ThisCopy();
         self.host = host;
         self.boot = host == "lab-01" ? "0000aaaa" : "0000bbbb";
@@ -173,7 +173,8 @@ TEST_F(SharedPlaceTest, ALockOfACopyThatIsGoneIsTakenOver) {
 // that cannot (the append then writes at the file's end under the lock):
 // every record of both, each whole, the header once.
 TEST_F(SharedPlaceTest, AppendsOfTwoMachinesAtOnceKeepEveryRecord) {
-    for (bool appends : {true, false}) {
+    for (PlaceTraits traits : {PlaceTraits{.shared = true}, kSmbnetfs}) {
+        const bool appends = traits.appends;
         fs::remove_all(Share());
         fs::create_directories(Taro());
         constexpr int kRecords = 150;
@@ -182,7 +183,7 @@ TEST_F(SharedPlaceTest, AppendsOfTwoMachinesAtOnceKeepEveryRecord) {
             children[m] = fork();
             ASSERT_GE(children[m], 0);
             if (children[m] == 0) {
-                Machine machine(Share(), m == 0 ? "lab-01" : "lab-02", appends);
+                Machine machine(Share(), m == 0 ? "lab-01" : "lab-02", traits);
                 machine.data.SelectDrive("S");
                 machine.data.SelectLearner("taro");
                 int failed = 0;
@@ -219,7 +220,7 @@ TEST_F(SharedPlaceTest, AppendsOfTwoMachinesAtOnceKeepEveryRecord) {
 // the old content, which the next load puts back.
 TEST_F(SharedPlaceTest, AReplaceInTwoStepsLeavesTheOldContentWhole) {
     fs::create_directories(Share());
-    Machine a(Share(), "lab-01", false, false);
+    Machine a(Share(), "lab-01", kSmbnetfs);
     a.Choose("taro");
     ASSERT_TRUE(a.data.SavePosition());
     a.page.answers["GetPosData"] = "second";
@@ -241,7 +242,7 @@ TEST_F(SharedPlaceTest, AReplaceInTwoStepsLeavesTheOldContentWhole) {
     // that is in place goes with the next save.
     std::ofstream(Taro() / OldCopyName("SCORE.DAT", ended)) << "older";
     std::ofstream(Taro() / OldCopyName("TASK.DAT", {ended.host, ended.boot, getppid()})) << "live";
-    Machine b(Share(), "lab-01", false, false);
+    Machine b(Share(), "lab-01", kSmbnetfs);
     b.files.SetSelf(a.files.Self());
     b.data.SelectDrive("S");
     b.data.SelectLearner("taro");

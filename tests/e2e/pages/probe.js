@@ -169,4 +169,7 @@ window.addEventListener('load', () => {
   report('loaded');
   reportSize();
   for (const [ms, line] of opts.later) setTimeout(() => queue.push(line), ms);
+  // Lines due at a moment of the clock (milliseconds since 1970): two
+  // copies of the program act at the same time.
+  for (const [at, line] of opts.at || []) setTimeout(() => queue.push(line), Math.max(0, at - Date.now()));
 });
