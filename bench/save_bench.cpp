@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "common/MessageBox.h"
 #include "gtk/PosixFileStore.h"
 #include "learner/DriveList.h"
 #include "learner/LearnerData.h"
 #include "learner/LearnerStore.h"
 #include "learner/ScriptHost.h"
-#include "common/MessageBox.h"
 
 namespace {
 

@@ -287,7 +287,7 @@ int PosixFileStore::OpenToWrite(const std::string& path, int& err) {
 }
 
 std::unique_ptr<IOpenFile> PosixFileStore::Open(const std::string& path, OpenMode mode, int& err) {
-    bool appending = mode == OpenMode::AppendExisting && m_traits(path).appends;
+    bool appending = mode == OpenMode::AppendExisting && TraitsOf(path).appends;
     int fd = -1;
     switch (mode) {
         case OpenMode::ReadExisting:
@@ -357,7 +357,7 @@ bool PosixFileStore::WriteAtomically(const std::string& path, const std::string&
     ok = fd.Close(err) && ok;
     const bool existed = current.Get() >= 0;
     current.Reset();
-    ok = ok && (existed && !m_traits(path).replacesAtomically ? ReplaceInTwoSteps(temporary, path, err)
+    ok = ok && (existed && !TraitsOf(path).replacesAtomically ? ReplaceInTwoSteps(temporary, path, err)
                                                               : RenameOver(temporary, path, err));
     if (!ok) {
         unlink(temporary.c_str());
@@ -427,7 +427,7 @@ bool PosixFileStore::TakeLock(const std::string& path, const std::string& owner,
     std::string seen;
     Clock::time_point seenSince = start;
     bool tookOver = false;
-    const bool exclusive = m_traits(path).createsExclusively;
+    const bool exclusive = TraitsOf(path).createsExclusively;
     for (;;) {
         if (CreateNew(path, owner, err)) {
             // A client that cannot create a file exclusively (smbnetfs) may
@@ -476,7 +476,24 @@ void PosixFileStore::ReleaseLock(const std::string& path, const std::string& own
     if (ReadSmall(path) == owner && !Unlink(path, err)) Trace("%s stays: %s", path.c_str(), std::strerror(err));
 }
 
-bool PosixFileStore::IsShared(const std::string& path) { return m_traits(path).shared; }
+bool PosixFileStore::IsShared(const std::string& path) { return TraitsOf(path).shared; }
+
+// The mount table is read once per folder, and again only when the folder
+// lies on another file system than before (something was mounted there).
+PlaceTraits PosixFileStore::TraitsOf(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    struct stat st {};
+    bool known = stat(folder.empty() ? "." : folder.c_str(), &st) == 0;
+    {
+        std::lock_guard<std::mutex> hold(m_traitsLock);
+        auto it = m_knownTraits.find(folder);
+        if (known && it != m_knownTraits.end() && it->second.first == st.st_dev) return it->second.second;
+    }
+    PlaceTraits traits = m_traits(path);
+    std::lock_guard<std::mutex> hold(m_traitsLock);
+    if (known) m_knownTraits[folder] = {st.st_dev, traits};
+    return traits;
+}
 
 bool PosixFileStore::IsRunningHere(long pid) const { return IsProcessRunning(pid); }
 

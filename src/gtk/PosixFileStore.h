@@ -17,7 +17,10 @@
 
 #include <fcntl.h>
 
+#include <sys/types.h>
+
 #include <functional>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -75,9 +78,12 @@ private:
     bool ReplaceInTwoSteps(const std::string& temporary, const std::string& path, int& err);
     bool Lock(int fd, int flags, const std::string& path, int& err);
     void TraceOnce(const std::string& path, const char* what);
+    PlaceTraits TraitsOf(const std::string& path);
 
     LockCalls m_locks;
     TraitsLookup m_traits;
+    std::mutex m_traitsLock;                                             // calls come from several threads
+    std::map<std::string, std::pair<dev_t, PlaceTraits>> m_knownTraits;  // by folder
     CopyId m_self;
     std::mutex m_traceLock;                 // calls come from several threads
     std::set<std::string> m_tracedFolders;  // the places whose lock fallback was traced

@@ -252,6 +252,26 @@ TEST_F(SharedPlaceTest, AReplaceInTwoStepsLeavesTheOldContentWhole) {
     EXPECT_TRUE(fs::exists(Taro() / OldCopyName("TASK.DAT", {ended.host, ended.boot, getppid()})));
 }
 
+// What a place can do is looked up once per folder: the mount table is not
+// read for every save on a local disk.
+TEST_F(SharedPlaceTest, APlacesTraitsAreLookedUpOncePerFolder) {
+    fs::create_directories(Share() / "a");
+    fs::create_directories(Share() / "b");
+    int lookups = 0;
+    PosixFileStore files(PosixFileStore::kSystemLocks, [&](const std::string&) {
+        ++lookups;
+        return PlaceTraits{};
+    });
+    int err = 0;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(files.WriteAtomically((Share() / "a/TASK.DAT").string(), "x", err));
+        EXPECT_FALSE(files.IsShared((Share() / "a/SCORE.DAT").string()));
+    }
+    EXPECT_EQ(lookups, 1);
+    EXPECT_FALSE(files.IsShared((Share() / "b/TASK.DAT").string()));
+    EXPECT_EQ(lookups, 2);
+}
+
 TEST(MountTable, ThePathsMountAndTheFolderBelowIt) {
     const std::string table =
         "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
