@@ -23,6 +23,28 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# How often a wait looks again for what it waits for.
+poll_interval=0.1
+
+# Looks every poll_interval for up to $1 s whether the command $2... succeeds;
+# the status says whether it did.
+poll_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep "$poll_interval"
+  done
+}
+
+# The same, and the case fails with the text $2 when the command never
+# succeeds.
+wait_for() {
+  local seconds=$1 what=$2
+  shift 2
+  poll_until "$seconds" "$@" || fail "$what"
+}
+
 fail() {
   echo "FAIL: $*" >&2
   echo "(DISPLAY=${DISPLAY:-} xvfb ${xvfb_pid:-none}: $(kill -0 "${xvfb_pid:-0}" 2>&1 && echo alive); $(cat "$work/xvfb.log" 2>/dev/null | tail -3))" >&2
@@ -152,13 +174,9 @@ answer_box_and_wait_exit() {
 # waits until it is shown (GTK names its menu windows after the program):
 # keys that came before the window could take them are pressed again.
 open_menu() {
-  local attempt
-  for attempt in $(seq 10); do
+  for _ in $(seq 10); do
     press "$1" "$2"
-    for _ in $(seq 20); do
-      xdotool search --onlyvisible --name '^dorv$' >/dev/null 2>&1 && return 0
-      sleep 0.1
-    done
+    poll_until 2 xdotool search --onlyvisible --name '^dorv$' >/dev/null 2>&1 && return 0
     running || fail "the program ended before its menu opened"
   done
   fail "the menu did not open with $2"

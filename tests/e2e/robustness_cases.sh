@@ -178,13 +178,10 @@ case_hostile_sizes_and_names() {
 # then answers the next one (which says $2 on standard error, if given) and
 # prints its id.
 answer_next_box() {
-  for _ in $(seq 100); do xdotool getwindowname "$1" >/dev/null 2>&1 || break; sleep 0.1; done
+  wait_for 10 "the box $1 did not go" eval "! xdotool getwindowname $1 >/dev/null 2>&1"
   local next
   next=$(wait_window DORV 20)
-  if [ -n "${2:-}" ]; then
-    for _ in $(seq 50); do grep -q -F -e "$2" "$work/err" && break; sleep 0.1; done
-    grep -q -F -e "$2" "$work/err" || fail "no message: $2 ($(cat "$work/err"))"
-  fi
+  [ -z "${2:-}" ] || wait_for 5 "no message: $2 ($(cat "$work/err"))" grep -q -F -e "$2" "$work/err"
   press "$next" Return
   echo "$next"
 }

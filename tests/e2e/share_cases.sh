@@ -35,32 +35,18 @@ share_course() {
 # Answers the message box of copy $1 that shows $2 (on its standard error),
 # as a learner would, with Return.
 answer_box() {
-  local deadline=$((SECONDS + 30)) box
-  while ! grep -q -F -e "DORV: $2" "$work/copy-$1.err"; do
-    [ $SECONDS -lt $deadline ] || fail "copy $1 showed no message '$2'"
-    sleep 0.1
-  done
-  while [ $SECONDS -lt $deadline ]; do
-    box=$(xdotool search --onlyvisible --name '^DORV$' 2>/dev/null | head -n 1 || true)
-    if [ -n "$box" ]; then
-      press "$box" Return
-      for _ in $(seq 50); do
-        xdotool search --onlyvisible --name '^DORV$' >/dev/null 2>&1 || return 0
-        sleep 0.1
-      done
-    fi
-    sleep 0.1
-  done
-  fail "the message box of copy $1 did not go"
+  wait_for 30 "copy $1 showed no message '$2'" grep -q -F -e "DORV: $2" "$work/copy-$1.err"
+  local box
+  box=$(poll_until 30 visible_box) || fail "copy $1 shows no message box"
+  press "$box" Return
+  wait_for 10 "the message box of copy $1 did not go" eval "! visible_box >/dev/null"
 }
 
-# Waits up to 30 s until file $1 exists.
-wait_file() {
-  local deadline=$((SECONDS + 30))
-  until [ -e "$1" ]; do
-    [ $SECONDS -lt $deadline ] || fail "$1 was never written"
-    sleep 0.1
-  done
+# Prints the id of a visible message box of the program.
+visible_box() {
+  local ids
+  ids=$(xdotool search --onlyvisible --name '^DORV$' 2>/dev/null) || return 1
+  head -n 1 <<<"$ids"
 }
 
 # One machine creates learners, saves, logs, has an invalid history set
@@ -84,11 +70,8 @@ case_one_machine_saves_the_other_reads_back() {
     start_copy a "$work/c"
     answer_box a "Error: ログファイルの内容が不正です。"
     # The notice answered, the invalid file is set aside and the record follows the header.
-    local deadline=$((SECONDS + 20))
-    until cmp -s "$data/三郎/HISTORY.DAT" <({ echo "$header"; cp932 $'記録\n'; }); do
-      [ $SECONDS -lt $deadline ] || fail "$client: the record after the notice was not written"
-      sleep 0.1
-    done
+    { echo "$header"; cp932 $'記録\n'; } >"$work/want"
+    wait_for 20 "$client: the record after the notice was not written" cmp -s "$data/三郎/HISTORY.DAT" "$work/want"
     if [ $first = 1 ]; then
       local other
       for other in "${clients[@]}"; do

@@ -11,15 +11,11 @@ server_pids=
 # The clients, and the server folder each one's share shows.
 clients=(gvfs-smb gvfs-nfs smbnetfs sshfs)
 
-# Waits up to $2 s until a server listens on TCP port $1 of the loopback.
-wait_port() {
-  local deadline=$((SECONDS + ${2:-20}))
-  while [ $SECONDS -lt $deadline ]; do
-    (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "nothing listens on port $1: $(tail -5 "$srv"/*.log 2>/dev/null)"
-}
+# Whether a server listens on TCP port $1 of the loopback.
+port_open() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+
+# Waits up to $2 s until a server listens on port $1.
+wait_port() { wait_for "${2:-20}" "nothing listens on port $1 (the servers' logs are in $srv)" port_open "$1"; }
 
 start_samba() {
   mkdir -p "$srv/samba/"{data,run,lock,state,cache,private} "$srv/smb"
@@ -92,12 +88,10 @@ EOF
   wait_port 111
   ganesha.nfsd -F -f "$srv/ganesha/ganesha.conf" -L "$srv/nfs.log" -p "$srv/ganesha/pid" &
   server_pids="${server_pids:-} $!"
-  local deadline=$((SECONDS + 30))
-  until rpcinfo -p 127.0.0.1 2>/dev/null | grep -q -w nfs; do
-    [ $SECONDS -lt $deadline ] || fail "NFS-Ganesha did not start: $(tail -5 "$srv/nfs.log")"
-    sleep 0.2
-  done
+  wait_for 30 "NFS-Ganesha did not start" nfs_registered
 }
+
+nfs_registered() { rpcinfo -p 127.0.0.1 2>/dev/null | grep -q -w nfs; }
 
 start_servers() {
   start_samba
@@ -182,25 +176,26 @@ start_copy() {
   eval "copy_pid_$m=\$!"
 }
 
-# Waits up to $3 s for copy $1's trace to hold $2.
-wait_copy_trace() {
-  local deadline=$((SECONDS + ${3:-30})) pid
+# Whether copy $1's trace holds $2; the case fails when the copy ended
+# without it.
+copy_traced() {
+  grep -q -F -e "$2" "$work/copy-$1.out" && return 0
+  local pid
   eval "pid=\$copy_pid_$1"
-  while [ $SECONDS -lt $deadline ]; do
-    grep -q -F -e "$2" "$work/copy-$1.out" && return 0
-    kill -0 "$pid" 2>/dev/null || fail "copy $1 ended before its trace said: $2 ($(tail -3 "$work/copy-$1.err"))"
-    sleep 0.1
-  done
-  fail "copy $1's trace never said: $2 ($(tail -5 "$work/copy-$1.out"))"
+  kill -0 "$pid" 2>/dev/null || fail "copy $1 ended before its trace said: $2 ($(tail -3 "$work/copy-$1.err"))"
+  return 1
 }
+
+# Waits up to $3 s for copy $1's trace to hold $2.
+wait_copy_trace() { wait_for "${3:-30}" "copy $1's trace never said: $2" copy_traced "$1" "$2"; }
 
 # Ends copy $1 as the session's end does (saved, the page told) and waits
 # for it; the status must be 0.
 end_copy() {
-  local pid deadline=$((SECONDS + 20))
+  local pid
   eval "pid=\$copy_pid_$1"
   kill -TERM "$pid"
-  while kill -0 "$pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
+  wait_for 20 "copy $1 did not end" eval "! kill -0 $pid 2>/dev/null"
   local status=0
   wait "$pid" || status=$?
   expect_eq "$status" 0 "exit status of copy $1"

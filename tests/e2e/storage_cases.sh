@@ -170,11 +170,8 @@ case_the_notice_acts_on_its_own_learner() {
   press "$box" Return
   wait_window_gone DORV
   local header='CD,lecture,unit,step,part,section,start date,start time,end date,end time,total time'
-  local deadline=$((SECONDS + 20))
-  until cmp -s "$data/三郎/HISTORY.DAT" <({ echo "$header"; cp932 $'三郎の記録\n'; }); do
-    [ $SECONDS -lt $deadline ] || fail "三郎's record: $(od -c "$data/三郎/HISTORY.DAT" | head -5)"
-    sleep 0.1
-  done
+  { echo "$header"; cp932 $'三郎の記録\n'; } >"$work/want"
+  wait_for 20 "三郎's history does not hold the header and the record" cmp -s "$data/三郎/HISTORY.DAT" "$work/want"
   [ "$(cat "$data"/三郎/HISTORY.DAT-*)" = broken ] || fail "三郎's invalid history was not set aside"
   { echo "$header"; cp932 $'削除の記録\n'; } >"$work/want"
   expect_bytes "$data/削除/HISTORY.DAT" "$work/want"

@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "Fakes.h"
+#include "ScriptPage.h"
 #include "gtk/GioDriveList.h"
 #include "gtk/PosixFileStore.h"
 #include "learner/LearnerStore.h"
@@ -28,30 +29,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Page calls as the view makes them: the argument string arrives whole.
-class ScriptPage : public IScriptHost {
-public:
-    bool CallScript(const std::string& function, const std::string& argumentString) override {
-        calls.push_back(function + "(" + argumentString + ")");
-        return true;
-    }
-    bool CallScriptForText(const std::string& function, int size, std::string& result) override {
-        calls.push_back(function + "[" + std::to_string(size) + "]");
-        auto it = answers.find(function);
-        if (size < 0 || it == answers.end()) return false;
-        result = it->second;
-        return true;
-    }
-    std::map<std::string, std::string> answers;
-    std::vector<std::string> calls;
-};
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using test::ReadBytes;
+using test::ScriptPage;
 
 const std::string kHeader(CLearnerStore::kHistoryHeader, CLearnerStore::kHistoryHeaderSize);
 

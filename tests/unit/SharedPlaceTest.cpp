@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "Fakes.h"
+#include "ScriptPage.h"
 #include "gtk/MountTable.h"
 #include "gtk/PosixFileStore.h"
 #include "learner/LearnerData.h"
@@ -24,28 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Page : public IScriptHost {
-public:
-    bool CallScript(const std::string& function, const std::string& argumentString) override {
-        calls.push_back(function + "(" + argumentString + ")");
-        return true;
-    }
-    bool CallScriptForText(const std::string& function, int, std::string& result) override {
-        auto it = answers.find(function);
-        if (it == answers.end()) return false;
-        result = it->second;
-        return true;
-    }
-    std::map<std::string, std::string> answers;
-    std::vector<std::string> calls;
-};
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using test::ReadBytes;
+using test::ScriptPage;
 
 const std::string kHeader(CLearnerStore::kHistoryHeader, CLearnerStore::kHistoryHeaderSize);
 
@@ -80,7 +61,7 @@ struct Machine {
     PosixFileStore files;
     test::FakeDriveList drives;
     test::FakeMessageBox box;
-    Page page;
+    ScriptPage page;
     CLearnerStore store{files, drives, box};
     std::string learnerFolder;
     CLearnerData data{{page, files, drives, box}, store, learnerFolder};
