@@ -5,11 +5,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "app/AboutDlg.h"
 #include "app/IniFile.h"
 #include "app/Messages.h"
 #include "app/ZoomSteps.h"
+#include "common/CourseNames.h"
 #include "common/Location.h"
 #include "common/MessageBox.h"
 #include "common/Trace.h"
@@ -39,6 +41,12 @@ bool CDORVApp::InitInstance() {
     Trace("reading %s", iniPath.c_str());
     CIniFile ini = CIniFile::Load(iniPath);
 
+    // The drive letters come first: a location may name one.
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        std::string value = ini.GetString("Drives", std::string(1, letter));
+        if (!value.empty()) m_configuredDrives.emplace_back(letter, value);
+    }
+
     m_strConfig = ini.GetString("Document", "config");
     Trace("config = \"%s\"", m_strConfig.c_str());
     if (!ValidateLocation(m_strConfig, "config")) return false;
@@ -62,10 +70,6 @@ bool CDORVApp::InitInstance() {
     if (!zoomValue.empty()) {
         Trace("zoom = \"%s\"%s%s", zoomValue.c_str(), zoomNote.empty() ? "" : ": ", zoomNote.c_str());
     }
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        std::string value = ini.GetString("Drives", std::string(1, letter));
-        if (!value.empty()) m_configuredDrives.emplace_back(letter, value);
-    }
     return true;
 }
 
@@ -87,16 +91,64 @@ bool CDORVApp::ValidateLocation(std::string& location, const char* key) {
         return false;
     }
     bool isUrl = IsUrlLocation(location);
-    if (!isUrl && location.front() != '/') {
-        std::string cwd = CurrentDirectory();
-        if (!cwd.empty()) location.insert(0, cwd.back() == '/' ? cwd : cwd + "/");
-    }
     if (!IsPageLocation(location) && !IsXmlLocation(location)) {
         ShowConfigError(msg::kInvalidFileSpec, msg::kCheckConfig);
         return false;
     }
     // A URL is neither changed nor fetched here.
-    return isUrl || CheckOpenForReading(location);
+    if (isUrl) return true;
+    std::string fixed;
+    if (!PlaceOfLocation(location, fixed)) return false;
+    if (CheckReadableFile(location) == ENOENT) {
+        CCourseNames names;
+        NameMatch match;
+        if (std::optional<std::string> found = names.Resolve(location, match, fixed)) {
+            Trace("%s: found as %s%s", location.c_str(), found->c_str(),
+                  match.ambiguous ? " (several names differ only in letter case: the first in byte order)" : "");
+            location = *found;
+        }
+    }
+    return CheckOpenForReading(location);
+}
+
+bool CDORVApp::PlaceOfLocation(std::string& location, std::string& fixed) {
+    const std::string given = location;
+    std::string rest = WithForwardSlashes(location);
+    auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    std::string missing;
+    if (rest.size() >= 2 && isLetter(rest[0]) && rest[1] == ':') {
+        // "D:\ENGLISH\MAIN.HTM", or "D:main.htm" (the drive's current
+        // folder, which is its root here).
+        char letter = static_cast<char>(rest[0] & ~0x20);
+        fixed = m_places ? m_places->DriveRoot(letter) : std::string();
+        if (fixed.empty())
+            missing = std::string("the drive letter ") + letter + ": stands for no place here (name it in [Drives])";
+        rest = rest.substr(2);
+    } else if (rest.rfind("//", 0) == 0) {
+        // "\\server\share\…": a share of that name that is mounted.
+        size_t serverEnd = rest.find('/', 2);
+        size_t shareEnd = serverEnd == std::string::npos ? std::string::npos : rest.find('/', serverEnd + 1);
+        std::string server = rest.substr(2, serverEnd == std::string::npos ? std::string::npos : serverEnd - 2);
+        std::string share = serverEnd == std::string::npos
+                                ? std::string()
+                                : rest.substr(serverEnd + 1, shareEnd == std::string::npos ? std::string::npos
+                                                                                           : shareEnd - serverEnd - 1);
+        fixed = m_places && !share.empty() ? m_places->ShareRoot(server, share) : std::string();
+        if (fixed.empty()) missing = "no share \\\\" + server + "\\" + share + " is mounted here";
+        rest = shareEnd == std::string::npos ? std::string() : rest.substr(shareEnd);
+    } else if (rest.front() != '/') {
+        fixed = CurrentDirectory();
+    } else {
+        fixed.clear();
+    }
+    if (!missing.empty()) {
+        Trace("%s: %s", given.c_str(), missing.c_str());
+        ShowAppMessage(m_messages, FileErrorText(ENOENT, given), given + ": " + missing);
+        return false;
+    }
+    if (!fixed.empty() && fixed.back() == '/') fixed.pop_back();
+    location = fixed + (rest.empty() || rest.front() == '/' ? "" : "/") + rest;
+    return true;
 }
 
 bool CDORVApp::CheckOpenForReading(const std::string& path) {

@@ -1,10 +1,13 @@
 #include "bridge/CoursePages.h"
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstdlib>
 #include <utility>
 
 #include "common/Location.h"
+#include "common/Trace.h"
 
 namespace dorv {
 namespace {
@@ -143,7 +146,8 @@ std::string CCoursePages::LexicalFileOf(const std::string& uri) const {
     if (!m_onDisk || AsciiLowered(uri.substr(0, prefix.size())) != prefix) return {};
     std::string encoded = uri.substr(prefix.size() - 1);
     encoded = encoded.substr(0, encoded.find_first_of("?#"));
-    std::string path = PercentDecoded(encoded);
+    // "\" separates folders, as the old browser made it before requesting.
+    std::string path = WithForwardSlashes(PercentDecoded(encoded));
     if (path.find('\0') != std::string::npos) return {};
     path = NormalisePath(path);
     return IsBelowRoot(path, m_roots) ? path : std::string();
@@ -165,12 +169,34 @@ void CCoursePages::AcceptMainPageArrival(const std::string& uri) {
     if (origin.rfind("http://", 0) == 0 || origin.rfind("https://", 0) == 0) m_origins.push_back(origin);
 }
 
-std::string CCoursePages::FileOf(const std::string& uri) const {
+std::string CCoursePages::FileOf(const std::string& uri, NameMatch* match) const {
     std::string path = LexicalFileOf(uri);
     if (path.empty()) return {};
+    NameMatch how;
+    how.backslash = uri.find('\\') != std::string::npos || AsciiLowered(uri).find("%5c") != std::string::npos;
+    std::string real = RealPath(path);
+    if (real == path && access(path.c_str(), F_OK) != 0) {
+        // No file of that exact name: looked for as Windows did, below the
+        // root the path lies in (whose own names are taken as they are).
+        std::string root;
+        for (const std::string& candidate : m_roots) {
+            if (path.rfind(candidate, 0) == 0 && candidate.size() > root.size()) root = candidate;
+        }
+        NameMatch found;
+        std::optional<std::string> resolved = m_names->Resolve(path, found, root);
+        if (resolved) {
+            found.backslash = how.backslash;
+            how = found;
+            path = *resolved;
+            real = RealPath(path);
+            Trace("%s: found as %s%s", uri.c_str(), path.c_str(),
+                  how.ambiguous ? " (several names differ only in letter case: the first in byte order)" : "");
+        }
+    }
+    if (match) *match = how;
     // A link inside the course counts as where it points, and that must be
     // the course too.
-    return IsBelowRoot(RealPath(path), m_realRoots) ? path : std::string();
+    return IsBelowRoot(real, m_realRoots) ? path : std::string();
 }
 
 std::vector<std::string> CCoursePages::UrlPatterns() const {

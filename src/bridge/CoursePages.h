@@ -5,8 +5,11 @@
 // finally came from after the server's redirects.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "common/CourseNames.h"
 
 namespace dorv {
 
@@ -38,8 +41,10 @@ public:
 
     // The file that a course address names: its path, normalised, below one
     // of the roots, and, where symbolic links are followed, still below one
-    // of them. "" when it names nothing of the course.
-    std::string FileOf(const std::string& uri) const;
+    // of them. "" when it names nothing of the course. A path that names no
+    // file exactly is looked for as Windows resolved names (CourseNames.h),
+    // below the root; `match` (when given) says how it was found.
+    std::string FileOf(const std::string& uri, NameMatch* match = nullptr) const;
 
     // URL patterns of the course's pages, for the engine's script injection.
     std::vector<std::string> UrlPatterns() const;
@@ -56,6 +61,7 @@ private:
     std::vector<std::string> m_roots;
     std::vector<std::string> m_realRoots;  // the roots with their links followed
     std::vector<std::string> m_origins;    // scheme://host:port of a course on a server
+    std::shared_ptr<CCourseNames> m_names = std::make_shared<CCourseNames>();
 };
 
 }  // namespace dorv

@@ -217,6 +217,46 @@ std::vector<std::string> ListWholeNetworkShares(const std::vector<std::string>& 
     return {shares.begin(), shares.end()};
 }
 
+std::string FindMountedShare(const std::string& server, const std::string& share) {
+    const std::string wanted = AsciiLowered("//" + server + "/" + share);
+    std::string found;
+    GList* mounts = g_unix_mounts_get(nullptr);
+    for (GList* item = mounts; item && found.empty(); item = item->next) {
+        auto* entry = static_cast<GUnixMountEntry*>(item->data);
+        std::string type = g_unix_mount_get_fs_type(entry);
+        std::string path = g_unix_mount_get_mount_path(entry);
+        std::string device = AsciiLowered(g_unix_mount_get_device_path(entry));
+        if ((type == "cifs" || type == "smb3" || type == "smbfs") && (device == wanted || device == wanted + "/")) {
+            found = path;
+        } else if (IsWholeNetworkFileSystem(type)) {
+            for (const std::string& candidate : SubFolders(path)) {
+                if (AsciiLowered(candidate.substr(candidate.rfind('/') + 1)) != AsciiLowered(server)) continue;
+                for (const std::string& folder : SubFolders(candidate)) {
+                    if (AsciiLowered(folder.substr(folder.rfind('/') + 1)) == AsciiLowered(share)) found = folder;
+                }
+            }
+        }
+    }
+    g_list_free_full(mounts, reinterpret_cast<GDestroyNotify>(g_unix_mount_free));
+    if (!found.empty()) return found;
+    // GNOME's mounts, "smb://server/share/".
+    GVolumeMonitor* monitor = g_volume_monitor_get();
+    GList* gioMounts = g_volume_monitor_get_mounts(monitor);
+    for (GList* item = gioMounts; item && found.empty(); item = item->next) {
+        GFile* root = g_mount_get_root(G_MOUNT(item->data));
+        gchar* uri = g_file_get_uri(root);
+        gchar* path = g_file_get_path(root);
+        std::string address = uri ? AsciiLowered(uri) : std::string();
+        if (path && (address == "smb:" + wanted || address == "smb:" + wanted + "/")) found = path;
+        g_free(path);
+        g_free(uri);
+        g_object_unref(root);
+    }
+    g_list_free_full(gioMounts, g_object_unref);
+    g_object_unref(monitor);
+    return found;
+}
+
 DrivePlace ParseDriveSetting(char letter, const std::string& value) {
     DrivePlace place;
     place.letter = letter;

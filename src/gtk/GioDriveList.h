@@ -33,6 +33,11 @@ private:
     bool m_built = false;
 };
 
+// The folder where the SMB share \\server\share is mounted (names in
+// any letter case): by GNOME ("Connect to Server"), by the kernel's client,
+// or below an smbnetfs mount; "" when it is not mounted.
+std::string FindMountedShare(const std::string& server, const std::string& share);
+
 // One "Drives" value as a place; type None when it names none.
 DrivePlace ParseDriveSetting(char letter, const std::string& value);
 

@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,25 @@ struct Shell {
         : view(app, frame, services), frame(window, view) {}
     dorv::CDORVView view;
     dorv::CMainFrame frame;
+};
+
+// Drive letters and network paths of DORV.ini: the drive letters of the
+// learner data (built when first asked for), and the shares mounted.
+class LocationPlaces : public dorv::ILocationPlaces {
+public:
+    explicit LocationPlaces(const dorv::CDORVApp& app) : m_app(app) {}
+    std::string DriveRoot(char letter) override {
+        if (!m_drives) m_drives.emplace(m_app.m_configuredDrives);
+        dorv::DrivePlace place = m_drives->Find(letter);
+        return place.type == dorv::DriveType::None ? std::string() : place.root;
+    }
+    std::string ShareRoot(const std::string& server, const std::string& share) override {
+        return dorv::FindMountedShare(server, share);
+    }
+
+private:
+    const dorv::CDORVApp& m_app;
+    std::optional<dorv::GioDriveList> m_drives;
 };
 
 // SIGTERM (the session ends), SIGHUP (the terminal goes) and SIGINT (Ctrl+C)
@@ -136,6 +156,8 @@ int RunCourse() {
     InstallIcon();
     dorv::GtkMessageBox messages;
     dorv::CDORVApp app(messages);
+    LocationPlaces places(app);
+    app.SetLocationPlaces(&places);
     if (!app.InitInstance()) {
         app.ExitInstance();
         return 1;
