@@ -468,8 +468,12 @@
     return request;
   }
 
-  const xmlDomIds = ['microsoft.xmldom', 'msxml2.domdocument', 'msxml2.domdocument.3.0', 'msxml2.domdocument.6.0'];
-  const xmlHttpIds = ['microsoft.xmlhttp', 'msxml2.xmlhttp', 'msxml2.xmlhttp.3.0', 'msxml2.xmlhttp.6.0'];
+  // MSXML 4 and 5 were commonly installed beside the browser, and pages of
+  // the time ask for them first.
+  const xmlDomIds = ['microsoft.xmldom', 'msxml2.domdocument', 'msxml2.domdocument.3.0', 'msxml2.domdocument.4.0',
+                     'msxml2.domdocument.5.0', 'msxml2.domdocument.6.0'];
+  const xmlHttpIds = ['microsoft.xmlhttp', 'msxml2.xmlhttp', 'msxml2.xmlhttp.3.0', 'msxml2.xmlhttp.4.0',
+                      'msxml2.xmlhttp.5.0', 'msxml2.xmlhttp.6.0'];
 
   // Pages that test `window.ActiveXObject` take their IE branch, which the
   // XML objects serve. Every other ProgID fails as on a machine without that

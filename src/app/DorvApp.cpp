@@ -148,6 +148,7 @@ bool CDORVApp::PlaceOfLocation(std::string& location, std::string& fixed) {
     }
     if (!fixed.empty() && fixed.back() == '/') fixed.pop_back();
     location = fixed + (rest.empty() || rest.front() == '/' ? "" : "/") + rest;
+    if (location != given) Trace("%s stands for %s", given.c_str(), location.c_str());
     return true;
 }
 

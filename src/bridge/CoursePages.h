@@ -46,6 +46,9 @@ public:
     // below the root; `match` (when given) says how it was found.
     std::string FileOf(const std::string& uri, NameMatch* match = nullptr) const;
 
+    // The names looked for so far (how many folders were listed).
+    const CCourseNames& Names() const { return *m_names; }
+
     // URL patterns of the course's pages, for the engine's script injection.
     std::vector<std::string> UrlPatterns() const;
 

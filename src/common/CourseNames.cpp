@@ -99,30 +99,42 @@ std::string WithForwardSlashes(const std::string& path) {
     return out;
 }
 
-bool CCourseNames::ListFolder(const std::string& folder, std::vector<std::string>& names) {
+size_t CCourseNames::ListingsMade() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_listings.size();
+}
+
+const CCourseNames::Listing* CCourseNames::Find(const std::string& folder) {
     {
         std::lock_guard<std::mutex> hold(m_lock);
         auto it = m_listings.find(folder);
-        if (it != m_listings.end()) {
-            if (!it->second) return false;
-            names = *it->second;
-            return true;
-        }
+        if (it != m_listings.end()) return it->second ? &*it->second : nullptr;
     }
-    std::optional<std::vector<std::string>> listing;
+    std::optional<Listing> listing;
     if (DIR* dir = opendir(folder.empty() ? "/" : folder.c_str())) {
         listing.emplace();
         while (struct dirent* entry = readdir(dir)) {
             std::string name = entry->d_name;
-            if (name != "." && name != "..") listing->push_back(name);
+            if (name != "." && name != "..") listing->names.push_back(name);
         }
         closedir(dir);
-        std::sort(listing->begin(), listing->end());
+        std::sort(listing->names.begin(), listing->names.end());
+        for (size_t i = 0; i < listing->names.size(); ++i) {
+            const std::string& name = listing->names[i];
+            listing->byUpper.emplace(UpperCasedName(IsValidUtf8(name) ? name : Cp932ToUtf8Lenient(name)), i);
+        }
     }
     std::lock_guard<std::mutex> hold(m_lock);
-    m_listings[folder] = listing;
+    // Entries of a std::map stay where they are: the pointer outlives the lock.
+    auto& kept = m_listings[folder];
+    if (!kept) kept = std::move(listing);
+    return kept ? &*kept : nullptr;
+}
+
+bool CCourseNames::ListFolder(const std::string& folder, std::vector<std::string>& names) {
+    const Listing* listing = Find(folder);
     if (!listing) return false;
-    names = *listing;
+    names = listing->names;
     return true;
 }
 
@@ -147,24 +159,22 @@ std::optional<std::string> CCourseNames::Resolve(const std::string& path, NameMa
             continue;
         }
         // The name differs from the disk's: the folder is listed once.
-        std::vector<std::string> names;
-        if (!ListFolder(found.empty() ? "/" : found, names)) return std::nullopt;
-        const std::string upper = UpperCasedName(wanted);
+        const Listing* listing = Find(found.empty() ? "/" : found);
+        if (!listing) return std::nullopt;
         std::optional<std::string> inCodePage = Utf8ToCp932(wanted);
-        std::vector<std::pair<std::string, bool>> hits;  // the name, whether by code page
-        for (const std::string& name : names) {
-            if (IsValidUtf8(name)) {
-                if (UpperCasedName(name) == upper) hits.emplace_back(name, false);
-            } else if (inCodePage && (name == *inCodePage || UpperCasedName(Cp932ToUtf8Lenient(name)) == upper)) {
-                hits.emplace_back(name, true);
-            }
+        std::vector<std::pair<std::string, bool>> hits;  // the name, whether by code page; in byte order
+        auto [first, last] = listing->byUpper.equal_range(UpperCasedName(wanted));
+        for (auto it = first; it != last; ++it) {
+            const std::string& name = listing->names[it->second];
+            hits.emplace_back(name, !IsValidUtf8(name));
         }
+        std::sort(hits.begin(), hits.end());
         if (hits.empty()) return std::nullopt;
         // The names are in byte order: the first is the fixed choice.
         match.ambiguous = match.ambiguous || hits.size() > 1;
         match.codePage = match.codePage || hits.front().second;
         match.letterCase = match.letterCase || (!hits.front().second && hits.front().first != wanted) ||
-                           (hits.front().second && hits.front().first != *inCodePage);
+                           (hits.front().second && (!inCodePage || hits.front().first != *inCodePage));
         found += "/" + hits.front().first;
     }
     if (found.empty()) return std::string(1, '/');

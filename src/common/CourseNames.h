@@ -46,10 +46,20 @@ public:
 
     // The names of a folder (cached); false when it cannot be listed.
     bool ListFolder(const std::string& folder, std::vector<std::string>& names);
+    // How many folders were read so far.
+    size_t ListingsMade() const;
 
 private:
-    std::mutex m_lock;  // the engine asks from its threads too
-    std::map<std::string, std::optional<std::vector<std::string>>> m_listings;
+    // A folder's names, in byte order, and by the name Windows compares
+    // (UpperCasedName of the name, or of its text in code page 932).
+    struct Listing {
+        std::vector<std::string> names;
+        std::multimap<std::string, size_t> byUpper;
+    };
+    const Listing* Find(const std::string& folder);
+
+    mutable std::mutex m_lock;  // the engine asks from its threads too
+    std::map<std::string, std::optional<Listing>> m_listings;
 };
 
 // `path` with "\" as "/" (what the old browser did before requesting).

@@ -124,6 +124,7 @@ void CourseEngine::AddUserScripts(const CCoursePages& pages, bool legacyScript) 
     if (pages.IsOnDisk()) {
         add("cookies.js", WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES);
         add("media.js", WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES);
+        add("names.js", WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES);
     }
     if (legacyScript) add("compat.js", WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES);
     Trace("old browser's script interfaces: %s", legacyScript ? "offered" : "off");
