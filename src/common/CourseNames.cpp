@@ -161,7 +161,6 @@ std::optional<std::string> CCourseNames::Resolve(const std::string& path, NameMa
         // The name differs from the disk's: the folder is listed once.
         const Listing* listing = Find(found.empty() ? "/" : found);
         if (!listing) return std::nullopt;
-        std::optional<std::string> inCodePage = Utf8ToCp932(wanted);
         std::vector<std::pair<std::string, bool>> hits;  // the name, whether by code page; in byte order
         auto [first, last] = listing->byUpper.equal_range(UpperCasedName(wanted));
         for (auto it = first; it != last; ++it) {
@@ -173,8 +172,9 @@ std::optional<std::string> CCourseNames::Resolve(const std::string& path, NameMa
         // The names are in byte order: the first is the fixed choice.
         match.ambiguous = match.ambiguous || hits.size() > 1;
         match.codePage = match.codePage || hits.front().second;
-        match.letterCase = match.letterCase || (!hits.front().second && hits.front().first != wanted) ||
-                           (hits.front().second && (!inCodePage || hits.front().first != *inCodePage));
+        bool sameCase = hits.front().second ? hits.front().first == Utf8ToCp932(wanted).value_or(std::string())
+                                            : hits.front().first == wanted;
+        match.letterCase = match.letterCase || !sameCase;
         found += "/" + hits.front().first;
     }
     if (found.empty()) return std::string(1, '/');
