@@ -2,17 +2,32 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "common/Location.h"
 
 namespace dorv {
+namespace {
+
+AppMessageMirror& Mirror() {
+    static AppMessageMirror mirror;
+    return mirror;
+}
+
+}  // namespace
+
+void SetAppMessageMirror(AppMessageMirror mirror) { Mirror() = std::move(mirror); }
 
 void ShowAppMessage(IMessageBox& box, const std::string& text) { ShowAppMessage(box, text, {}); }
 
 void ShowAppMessage(IMessageBox& box, const std::string& text, const std::string& note) {
-    std::fprintf(stderr, "DORV: %s\n", text.c_str());
-    if (!note.empty()) std::fprintf(stderr, "dorv: %s\n", note.c_str());
-    std::fflush(stderr);
+    if (const AppMessageMirror& mirror = Mirror()) {
+        mirror(text, note);
+    } else {
+        std::fprintf(stderr, "DORV: %s\n", text.c_str());
+        if (!note.empty()) std::fprintf(stderr, "dorv: %s\n", note.c_str());
+        std::fflush(stderr);
+    }
     box.Show(text);
 }
 

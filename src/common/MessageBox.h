@@ -2,6 +2,7 @@
 // "DORV", modal to the main window when there is one.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace dorv {
@@ -19,6 +20,12 @@ void ShowAppMessage(IMessageBox& box, const std::string& text);
 // The same, with a line for standard error only after the mirrored text
 // (what an administrator needs to find the cause; the box stays as it is).
 void ShowAppMessage(IMessageBox& box, const std::string& text, const std::string& note);
+
+// Where ShowAppMessage mirrors each text and its note instead of standard
+// error, for a caller that reports the texts itself (the course check);
+// an empty function brings standard error back.
+using AppMessageMirror = std::function<void(const std::string& text, const std::string& note)>;
+void SetAppMessageMirror(AppMessageMirror mirror);
 
 // "Error: " and the text, then an empty line and the detail when given.
 void ShowError(IMessageBox& box, const std::string& text, const std::string& detail = {});
