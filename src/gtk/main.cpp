@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "app/CommandLine.h"
 #include "app/DorvApp.h"
 #include "app/MainFrame.h"
+#include "bridge/CourseCheck.h"
 #include "bridge/DorvView.h"
 #include "common/Trace.h"
 #include "gtk/CourseEngine.h"
@@ -77,6 +79,20 @@ private:
     const dorv::CDORVApp& m_app;
     std::optional<dorv::GioDriveList> m_drives;
 };
+
+// dorv --check: the courses read as the program reads them, with the same
+// places for drive letters and network paths, reported on standard output.
+// No display is opened and nothing is written.
+int RunCheck(const dorv::CommandLine& line) {
+    dorv::SoupUrlFetcher fetcher;
+    dorv::CheckServices services{
+        .places = [](const dorv::CDORVApp& app) -> std::unique_ptr<dorv::ILocationPlaces> {
+            return std::make_unique<LocationPlaces>(app);
+        },
+        .fetcher = &fetcher,
+    };
+    return dorv::RunCourseCheck(line.folders, line.json, services, stdout);
+}
 
 // SIGTERM (the session ends), SIGHUP (the terminal goes) and SIGINT (Ctrl+C)
 // close the course as a forced quit does: the history record and the
@@ -275,6 +291,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.c_str(), line.error.c_str(),
                          program.c_str());
             return 2;
+        case dorv::CommandLine::Action::Check:
+            return RunCheck(line);
         case dorv::CommandLine::Action::Run:
             break;
     }

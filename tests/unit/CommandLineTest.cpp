@@ -38,6 +38,22 @@ TEST(CommandLine, AnythingElseIsAUsageError) {
     }
 }
 
+TEST(CommandLine, CheckTakesEveryFolderAndJson) {
+    CommandLine line = ParseCommandLine({"--check", "a", "--json", "b", "--", "-c"});
+    EXPECT_EQ(line.action, Action::Check);
+    EXPECT_EQ(line.folders, (std::vector<std::string>{"a", "b", "-c"}));
+    EXPECT_TRUE(line.json);
+    EXPECT_FALSE(ParseCommandLine({"x", "--check"}).json);
+    EXPECT_EQ(ParseCommandLine({"--check", "--help"}).action, Action::Help);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--check"}, {"--json", "a"}, {"--check", "a", ""}, {"--check", "--jsn", "a"}}) {
+        CommandLine bad = ParseCommandLine(args);
+        EXPECT_EQ(bad.action, Action::UsageError) << args[0];
+        EXPECT_FALSE(bad.error.empty());
+    }
+    EXPECT_NE(UsageText("dorv").find("--check [--json] COURSE-FOLDER..."), std::string::npos);
+}
+
 TEST(CommandLine, EnteringTheCourseFolder) {
     test::ScratchFolder folder;
     folder.Write("course/DORV.ini", "");
