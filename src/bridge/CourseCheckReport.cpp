@@ -257,7 +257,7 @@ std::string JsonCourse(const CourseCheckReport& r) {
 
 std::string TextReport(const CourseCheckReport& r) {
     std::string out =
-        "course " + ShownName(r.given) + (r.folder.empty() ? "" : " (" + ShownName(r.folder) + ")") + "\n";
+        "checking " + ShownName(r.given) + (r.folder.empty() ? "" : " (" + ShownName(r.folder) + ")") + "\n";
     if (!r.folderProblem.empty()) return out + "  " + r.folderProblem + "\n" + r.Summary() + "\n";
     out += "  DORV.ini: " + ShownName(r.iniPath) + "\n";
     out += LocationLine("config", r.config);
