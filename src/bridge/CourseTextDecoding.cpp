@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 
 #include "bridge/CourseCheck.h"
@@ -84,6 +85,9 @@ bool Converted(const std::string& charset, std::string_view bytes, std::string& 
         --inLeft;
     }
     iconv_close(cd);
+    // Whatever the C library made of a charset that names UTF-8 in a way of
+    // its own, the text is text.
+    if (!IsValidUtf8(text)) text = Utf8WithReplacement(text);
     return true;
 }
 
@@ -96,8 +100,13 @@ std::string DeclaredLabel(std::string_view bytes) {
         if (i == std::string::npos || head[i] != '=') return std::string();
         i = head.find_first_not_of(" \t\r\n\f\"'", i + 1);
         if (i == std::string::npos) return std::string();
-        size_t end = head.find_first_of(" \t\r\n\f\"';>/?", i);
-        return head.substr(i, end == std::string::npos ? std::string::npos : end - i);
+        // A charset's name is a token of letters, digits and ".:_-".
+        size_t end = i;
+        while (end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) ||
+                                     std::string_view(".:_-").find(head[end]) != std::string_view::npos)) {
+            ++end;
+        }
+        return head.substr(i, end - i);
     };
     if (head.rfind("<?xml", 0) == 0) {
         size_t end = head.find("?>");
