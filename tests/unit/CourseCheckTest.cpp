@@ -127,6 +127,7 @@ TEST_F(CourseCheckTest, EachPagesDecoding) {
     folder.Write("c/lie.htm", "<meta http-equiv=Content-Type content=\"text/html; charset=utf-8\">\n\n\x93\xfa");
     folder.Write("c/lie2.htm", "<meta charset='Shift_JIS'><p>日本</p>");
     folder.Write("c/odd.htm", "<meta charset=\"x-nothing\"><p>\x93\xfa</p>");
+    folder.Write("c/nul.htm", std::string("<meta charset=\"utf-8\0\">\xd4\xcc", 25));
     CourseCheckReport report = CheckCourse(course, services);
     std::map<std::string, PageDecoding> by;
     for (const PageDecoding& d : report.decodings) by[d.file] = d;
@@ -138,7 +139,8 @@ TEST_F(CourseCheckTest, EachPagesDecoding) {
     EXPECT_EQ(by["lie.htm"].line, 3);
     EXPECT_EQ(by["lie2.htm"].problem, "it declares Shift_JIS, but its text is UTF-8");
     EXPECT_EQ(by["odd.htm"].source, "engine default");
-    EXPECT_EQ(report.Summary(), "course c: starts; 3 pages show garbled text");
+    EXPECT_EQ(by["nul.htm"].encoding + "/" + by["nul.htm"].declared, "UTF-8/utf-8");
+    EXPECT_EQ(report.Summary(), "course c: starts; 4 pages show garbled text");
 }
 
 TEST_F(CourseCheckTest, StartUpMessagesAreTakenAndNothingReachesStandardError) {
