@@ -136,7 +136,8 @@ void CheckCourseFiles(CourseCheckReport& report);
 // processor's cores) and writes the report to `out` in the order given: text
 // as each course is done, or one JSON document at the end. Returns the exit status:
 // 0 when every course starts and nothing was found that will not work,
-// otherwise 1.
+// otherwise 1 (also when the report could not be written whole, which is
+// said on standard error).
 int RunCourseCheck(const std::vector<std::string>& folders, bool json, const CheckServices& services, std::FILE* out);
 
 std::string TextReport(const CourseCheckReport& report);

@@ -1,7 +1,9 @@
 // The check of several courses: the start-up checks one course after another
 // (they work in the course's folder), the files of several courses at once.
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -97,7 +99,11 @@ int RunCourseCheck(const std::vector<std::string>& folders, bool json, const Che
     write(true);
     for (std::thread& thread : threads) thread.join();
     if (json) std::fputs(JsonReport(reports).c_str(), out);
-    std::fflush(out);
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        // A report that did not arrive whole is no all-clear.
+        std::fprintf(stderr, "dorv: the report could not be written: %s\n", std::strerror(errno));
+        return 1;
+    }
     bool allWell =
         std::none_of(reports.begin(), reports.end(), [](const CourseCheckReport& r) { return r.HasProblems(); });
     return allWell ? 0 : 1;

@@ -250,6 +250,13 @@ TEST_F(CourseCheckTest, SeveralCoursesReportInTheOrderGivenWithOneStatus) {
         ASSERT_NE(found, std::string::npos) << k;
         at = found + last.size();
     }
+    // A report that cannot be written is no all-clear.
+    if (std::FILE* full = std::fopen("/dev/full", "w")) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RunCourseCheck({courses[0]}, false, services, full), 1);
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be written"), std::string::npos);
+        std::fclose(full);
+    }
     EXPECT_EQ(run({courses[2], "missing"}, true), 1);
     std::string json = ReadAll(path);
     EXPECT_EQ(json.rfind("{\"ok\": false, \"courses\": [", 0), 0u);
