@@ -70,7 +70,7 @@ bool IsWindowsPlace(const std::string& location) {
 // How a usable location was found when it names no file as written: the
 // program's own lookup again, for the flags it leaves out of its answer.
 std::vector<std::string> HowFound(const std::string& written, const std::string& folder) {
-    if (IsUrlLocation(written)) return {};
+    if (written.empty() || IsUrlLocation(written)) return {};
     if (IsWindowsPlace(written)) {
         return {written[1] == ':' ? std::string("drive letter ") + written.substr(0, 2) : "network path"};
     }
