@@ -52,8 +52,8 @@ case_course_copied_from_windows_runs() {
   echo secret >"$work/Course/secret.txt"
   echo notes >"$work/outside/notes.txt"
   ln -s "$work/outside" "$dir/Notes"
-  expect_course_runs "$dir" loaded script style image-case image-backslash frame-ok xhr xml-load code-page-name fetch \
-    outside-refused sound
+  expect_course_runs "$dir" loaded script style image-case image-backslash frame-ok window-ok location-ok xhr xml-load \
+    code-page-name fetch outside-refused sound
   grep -q -F "$dir/MAIN.HTM: found as $dir/main.htm" "$work/out" || fail "the main page was not found"
   grep -q -F "NOTES/notes.txt: found as $dir/Notes/notes.txt" "$work/out" || fail "the link was not looked for"
   grep -q -F "not a file of the course: refused" "$work/out" || fail "nothing was refused"
@@ -71,8 +71,8 @@ case_course_copied_from_windows_runs_on_a_fat_stick() {
   make_windows_course "$work/staged"
   cp -r "$work/staged/." "$stick/"
   printf '[Document]\r\nconfig=COURSE.XML\r\nmain=D:\\MAIN.HTM\r\n[Drives]\r\nD=%s,removable\r\n' "$stick" >"$stick/DORV.ini"
-  expect_course_runs "$stick" loaded script style image-case image-backslash frame-ok xhr xml-load fetch \
-    outside-refused sound
+  expect_course_runs "$stick" loaded script style image-case image-backslash frame-ok window-ok location-ok xhr \
+    xml-load fetch outside-refused sound
 }
 
 # A drive letter or network path of DORV.ini that stands for nothing here:
