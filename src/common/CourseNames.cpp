@@ -153,9 +153,10 @@ std::optional<std::string> CCourseNames::Resolve(const std::string& path, NameMa
     std::string found;
     for (size_t k = 0; k < parts.size(); ++k) {
         const std::string& wanted = parts[k];
-        std::string candidate = found + "/" + wanted;
+        std::string candidate = found;
+        candidate.append("/").append(wanted);
         if (k < fixed.size() || Exists(candidate)) {
-            found = candidate;
+            found = std::move(candidate);
             continue;
         }
         // The name differs from the disk's: the folder is listed once.
