@@ -18,9 +18,9 @@
 #include "bridge/DorvView.h"
 #include "common/MessageBox.h"
 #include "common/Timers.h"
-#include "gtk/GioDriveList.h"
-#include "gtk/PosixFileStore.h"
-#include "gtk/WebKitPage.h"
+#include "platform/engine/WebKitPage.h"
+#include "platform/system/GioDriveList.h"
+#include "platform/system/PosixFileStore.h"
 
 namespace {
 

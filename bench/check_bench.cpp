@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "bridge/CourseCheck.h"
+#include "check/CourseCheck.h"
 #include "common/TextEncoding.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "bridge/CourseEncoding.h"
+#include "course/CourseEncoding.h"
 
 namespace {
 

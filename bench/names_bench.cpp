@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "bridge/CoursePages.h"
+#include "course/CoursePages.h"
 
 namespace {
 

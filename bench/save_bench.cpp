@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "common/MessageBox.h"
-#include "gtk/PosixFileStore.h"
 #include "learner/DriveList.h"
 #include "learner/LearnerData.h"
 #include "learner/LearnerStore.h"
 #include "learner/ScriptHost.h"
+#include "platform/system/PosixFileStore.h"
 
 namespace {
 

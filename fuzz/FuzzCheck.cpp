@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "bridge/CourseCheck.h"
-#include "bridge/CourseReferences.h"
+#include "check/CourseCheck.h"
+#include "check/CourseReferences.h"
 #include "common/TextEncoding.h"
 
 using namespace dorv;

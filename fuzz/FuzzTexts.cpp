@@ -7,11 +7,11 @@
 
 #include "app/IniFile.h"
 #include "bridge/ArgumentString.h"
-#include "bridge/CourseEncoding.h"
-#include "bridge/CoursePages.h"
 #include "common/Location.h"
 #include "common/TextEncoding.h"
 #include "common/Tokens.h"
+#include "course/CourseEncoding.h"
+#include "course/CoursePages.h"
 
 using namespace dorv;
 

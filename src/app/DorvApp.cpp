@@ -11,10 +11,10 @@
 #include "app/IniFile.h"
 #include "app/Messages.h"
 #include "app/ZoomSteps.h"
-#include "common/CourseNames.h"
 #include "common/Location.h"
 #include "common/MessageBox.h"
 #include "common/Trace.h"
+#include "course/CourseNames.h"
 
 namespace dorv {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/CloseGate.h"
-#include "bridge/CoursePages.h"
 #include "bridge/Page.h"
 #include "bridge/PageInput.h"
+#include "course/CoursePages.h"
 #include "learner/LearnerData.h"
 #include "learner/LearnerStore.h"
 #include "learner/ScriptHost.h"

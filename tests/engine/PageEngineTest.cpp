@@ -6,8 +6,8 @@
 #include "app/DorvApp.h"
 #include "app/MainFrame.h"
 #include "bridge/DorvView.h"
-#include "gtk/CourseEngine.h"
-#include "gtk/WebKitPage.h"
+#include "platform/engine/CourseEngine.h"
+#include "platform/engine/WebKitPage.h"
 
 extern "C" void dorv_register_resource();
 

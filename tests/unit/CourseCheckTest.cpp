@@ -1,6 +1,6 @@
 // The course check on real course folders: what it finds, how it reports
 // it, and that it changes nothing.
-#include "bridge/CourseCheck.h"
+#include "check/CourseCheck.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // Names as Windows resolved them: letter case, "\" between folders, code
 // page 932 names on disk; for the course's files and for DORV.ini's
 // locations with drive letters and network paths.
-#include "common/CourseNames.h"
+#include "course/CourseNames.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 
 #include "Fakes.h"
 #include "app/DorvApp.h"
-#include "bridge/CoursePages.h"
 #include "common/TextEncoding.h"
+#include "course/CoursePages.h"
 
 namespace dorv {
 namespace {

@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "Fakes.h"
-#include "bridge/CourseEncoding.h"
-#include "bridge/CoursePages.h"
+#include "course/CourseEncoding.h"
+#include "course/CoursePages.h"
 
 namespace dorv {
 namespace {

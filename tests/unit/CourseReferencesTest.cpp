@@ -1,6 +1,6 @@
 // What the course check reads from pages, scripts and style sheets: the
 // files they name, and what only the old browser offered.
-#include "bridge/CourseReferences.h"
+#include "check/CourseReferences.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The GLib tick: one handler call per period, also from a nested main loop.
-#include "gtk/GlibTimers.h"
+#include "platform/system/GlibTimers.h"
 
 #include <gtest/gtest.h>
 

@@ -19,10 +19,10 @@
 
 #include "Fakes.h"
 #include "ScriptPage.h"
-#include "gtk/GioDriveList.h"
-#include "gtk/PosixFileStore.h"
 #include "learner/LearnerStore.h"
 #include "learner/ScriptHost.h"
+#include "platform/system/GioDriveList.h"
+#include "platform/system/PosixFileStore.h"
 
 namespace dorv {
 namespace {

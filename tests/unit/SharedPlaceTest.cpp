@@ -14,11 +14,11 @@
 
 #include "Fakes.h"
 #include "ScriptPage.h"
-#include "gtk/MountTable.h"
-#include "gtk/PosixFileStore.h"
 #include "learner/LearnerData.h"
 #include "learner/LearnerStore.h"
 #include "learner/ScriptHost.h"
+#include "platform/system/MountTable.h"
+#include "platform/system/PosixFileStore.h"
 
 namespace dorv {
 namespace {

@@ -1,6 +1,6 @@
 // The libsoup fetcher against a small server on the loopback interface,
 // running in a thread of its own.
-#include "gtk/SoupUrlFetcher.h"
+#include "platform/system/SoupUrlFetcher.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // File work on a worker thread with a deadline, against a file store whose
 // calls the test holds back.
-#include "gtk/TimedFileStore.h"
+#include "platform/system/TimedFileStore.h"
 
 #include <glib.h>
 #include <gtest/gtest.h>

@@ -1,0 +1,308 @@
+// Entry point: command line, start-up checks, then the window and the page.
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/DorvApp.h"
+#include "app/MainFrame.h"
+#include "bridge/DorvView.h"
+#include "check/CourseCheck.h"
+#include "common/Trace.h"
+#include "platform/engine/CourseEngine.h"
+#include "platform/engine/CourseWindows.h"
+#include "platform/engine/PageDialogs.h"
+#include "platform/engine/PagePermissions.h"
+#include "platform/engine/WebKitPage.h"
+#include "platform/system/CourseFonts.h"
+#include "platform/system/GioDriveList.h"
+#include "platform/system/GlibTimers.h"
+#include "platform/system/PosixFileStore.h"
+#include "platform/system/SessionEnd.h"
+#include "platform/system/SoupUrlFetcher.h"
+#include "platform/system/TimedFileStore.h"
+#include "platform/window/DebugKeyWatch.h"
+#include "platform/window/GtkDialogs.h"
+#include "platform/window/GtkInputFilter.h"
+#include "platform/window/GtkMainWindow.h"
+#include "platform/window/GtkMessageBox.h"
+#include "platform/window/GtkModalDialog.h"
+#include "platform/window/WindowZoom.h"
+
+extern "C" void dorv_register_resource();
+
+namespace {
+
+constexpr const char* kLogDomain = "dorv";
+
+void TraceToGLib(const std::string& line) { g_log(kLogDomain, G_LOG_LEVEL_DEBUG, "%s", line.c_str()); }
+
+// Traces go through GLib's logging; G_MESSAGES_DEBUG=dorv shows them.
+void InstallTrace() {
+    if (!g_log_writer_default_would_drop(G_LOG_LEVEL_DEBUG, kLogDomain)) dorv::SetTraceSink(TraceToGLib);
+}
+
+// The view and the frame need each other: the view tells the frame the
+// course's texts and brings it close requests, and the frame's close gate
+// runs the view's close sequence. The view only keeps the frame's address
+// while both are built.
+struct Shell {
+    Shell(const dorv::CDORVApp& app, dorv::GtkMainWindow& window, dorv::CDORVView::Services services)
+        : view(app, frame, services), frame(window, view) {}
+    dorv::CDORVView view;
+    dorv::CMainFrame frame;
+};
+
+// Drive letters and network paths of DORV.ini: the drive letters of the
+// learner data (built when first asked for), and the shares mounted.
+class LocationPlaces : public dorv::ILocationPlaces {
+public:
+    explicit LocationPlaces(const dorv::CDORVApp& app) : m_app(app) {}
+    std::string DriveRoot(char letter) override {
+        if (!m_drives) m_drives.emplace(m_app.m_configuredDrives);
+        dorv::DrivePlace place = m_drives->Find(letter);
+        return place.type == dorv::DriveType::None ? std::string() : place.root;
+    }
+    std::string ShareRoot(const std::string& server, const std::string& share) override {
+        return dorv::FindMountedShare(server, share);
+    }
+
+private:
+    const dorv::CDORVApp& m_app;
+    std::optional<dorv::GioDriveList> m_drives;
+};
+
+// dorv --check: the courses read as the program reads them, with the same
+// places for drive letters and network paths, reported on standard output.
+// No display is opened and nothing is written.
+int RunCheck(const dorv::CommandLine& line) {
+    dorv::SoupUrlFetcher fetcher;
+    dorv::CheckServices services{
+        .places = [](const dorv::CDORVApp& app) -> std::unique_ptr<dorv::ILocationPlaces> {
+            return std::make_unique<LocationPlaces>(app);
+        },
+        .fetcher = &fetcher,
+    };
+    return dorv::RunCourseCheck(line.folders, line.json, services, stdout);
+}
+
+// SIGTERM (the session ends), SIGHUP (the terminal goes) and SIGINT (Ctrl+C)
+// close the course as a forced quit does: the history record and the
+// position are saved and the page is told. Handled from the main loop, never
+// inside a signal handler. Whatever holds the close up, the program is gone
+// within 2 seconds; a second signal ends it at once.
+class TerminationSignals {
+public:
+    explicit TerminationSignals(dorv::CDORVView& view) : m_view(view) {
+        for (int signum : {SIGTERM, SIGHUP, SIGINT}) {
+            m_sources.push_back(g_unix_signal_add_full(G_PRIORITY_HIGH, signum, OnSignal, new Caught{this, signum},
+                                                       [](gpointer data) { delete static_cast<Caught*>(data); }));
+        }
+    }
+    ~TerminationSignals() {
+        for (guint source : m_sources) g_source_remove(source);
+        if (m_deadline) g_source_remove(m_deadline);
+    }
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+private:
+    struct Caught {
+        TerminationSignals* owner;
+        int signum;
+    };
+    static constexpr guint kDeadlineMs = 1900;
+
+    static gboolean OnSignal(gpointer data) {
+        auto* caught = static_cast<Caught*>(data);
+        TerminationSignals& self = *caught->owner;
+        if (self.m_deadline) EndNow(128 + caught->signum);
+        dorv::Trace("signal %d: closing", caught->signum);
+        self.m_deadline = g_timeout_add(
+            kDeadlineMs, [](gpointer) -> gboolean { EndNow(0); }, nullptr);
+        // A dialog that asks (the quit dialog) or tells is answered as OK:
+        // nobody is there to answer it.
+        dorv::DismissModalDialogs();
+        self.m_view.EndSession();
+        return G_SOURCE_CONTINUE;
+    }
+    [[noreturn]] static void EndNow(int status) {
+        std::fflush(nullptr);
+        _exit(status);
+    }
+
+    dorv::CDORVView& m_view;
+    std::vector<guint> m_sources;
+    guint m_deadline = 0;
+};
+
+// The application icon, built into the program in fixed sizes, joins the
+// icon theme before the first window: every window carries it from its
+// first frame.
+void InstallIcon() {
+    gtk_icon_theme_add_resource_path(gtk_icon_theme_get_for_display(gdk_display_get_default()), "/org/dorv/Dorv/icons");
+    gtk_window_set_default_icon_name("dorv");
+}
+
+int RunCourse() {
+    // The name the desktop knows the program by, however it was started.
+    g_set_prgname("dorv");
+    // A file-size limit makes a write fail (and the learner is told), rather
+    // than end the program with the data of this run.
+    std::signal(SIGXFSZ, SIG_IGN);
+    InstallTrace();
+    dorv::Trace("DORV starting");
+    dorv_register_resource();
+    // Before GTK and the engine read the font configuration.
+    std::string fontsFolder = dorv::InstallCourseFonts();
+    if (!gtk_init_check()) {
+        const char* display = g_getenv("DISPLAY");
+        std::fprintf(stderr, "dorv: cannot open the display%s%s\n", display ? " " : "", display ? display : "");
+        return 1;
+    }
+
+    InstallIcon();
+    dorv::GtkMessageBox messages;
+    dorv::CDORVApp app(messages);
+    LocationPlaces places(app);
+    app.SetLocationPlaces(&places);
+    if (!app.InitInstance()) {
+        app.ExitInstance();
+        return 1;
+    }
+
+    // The page's engine starts first: its web process launches while the
+    // window is built and drawn.
+    dorv::CCoursePages coursePages(app.m_strMain, app.m_strCourseFolder);
+    std::string courseLocation = coursePages.IsOnDisk() ? app.m_strCourseFolder : app.m_strMain;
+    dorv::CourseEngine engine(coursePages, {.storageName = dorv::CourseEngine::StorageNameFor(courseLocation),
+                                            .legacyScript = app.m_bLegacyScript,
+                                            .sandboxReadable = fontsFolder});
+    dorv::PagePermissions permissions(coursePages);
+    dorv::WebKitPage page(engine.CreateView());
+    permissions.Watch(page.View());
+    page.SetCallDeadline(dorv::CDORVView::kPageCallDeadlineMs);
+    page.SetNavigationGuard([&](const std::string& uri) { return coursePages.IsCoursePage(uri); });
+    page.SetArrivalListener([&](const std::string& uri) { coursePages.AcceptMainPageArrival(uri); });
+    dorv::GlibTimers timers;
+    dorv::SoupUrlFetcher fetcher;
+    // The file work's workers may still wait on a hung server when the
+    // program ends: the store they use lives as long as the process.
+    auto* posixFiles = new dorv::PosixFileStore();  // NOLINT(cppcoreguidelines-owning-memory)
+    dorv::TimedFileStore files(*posixFiles);
+    dorv::GioDriveList drives(app.m_configuredDrives);
+    dorv::GtkMainWindow window(page.Widget());
+    dorv::WindowZoom zoom(window.Window(), page.View(), app.m_nZoomPercent);
+    dorv::GtkQuitDialog quit(window.Window());
+    dorv::GtkAboutBox about(window.Window());
+    Shell shell(app, window, {page, timers, messages, files, drives, quit, &fetcher, &coursePages});
+    dorv::CDORVView& view = shell.view;
+    files.SetWaitHooks([&] { view.BeginFileWait(); }, [&] { view.EndFileWait(); });
+    permissions.SetRecordingListener([&](bool recording) { window.ShowRecording(recording); });
+    // The page's alert, confirm and prompt carry the caption the window has.
+    dorv::PageDialogs pageDialogs([&] { return shell.frame.GetCaption(); });
+    pageDialogs.Watch(page.View());
+    dorv::CourseWindows courseWindows(engine, window.Window(),
+                                      {.keepOut = [&](const char* uri) { return page.KeepOut(uri); },
+                                       .adopt =
+                                           [&](WebKitWebView* child) {
+                                               permissions.Watch(child);
+                                               pageDialogs.Watch(child);
+                                           }});
+    courseWindows.Watch(page.View());
+    // The main page's window.close() is a close request like "Quit:".
+    engine.SetMessageHandler([&](const std::string& message) {
+        if (message == "close") view.PostCloseRequest();
+    });
+    g_signal_connect(page.View(), "close", G_CALLBACK(+[](WebKitWebView*, gpointer data) {
+                         static_cast<dorv::CDORVView*>(data)->PostCloseRequest();
+                     }),
+                     &view);
+    timers.SetHandler([&](unsigned id) { view.OnTimer(id); });
+    page.SetListener(&view);
+    view.OnInitialUpdate();
+
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    window.Connect({
+        .close = [&] { view.PostCloseRequest(); },
+        .about = [&] { app.OnAppAbout(shell.frame, about); },
+        .destroyed = [&] { g_main_loop_quit(loop); },
+    });
+    dorv::DebugKeyWatch debugKey([&] { return view.IsDebugKeyDown(); }, [&] { return view.OnDebugKeyLifted(); });
+    dorv::GtkInputFilter filter(
+        window.Window(), page.Widget(),
+        [&](const dorv::PageInput& input) {
+            bool consumed = view.PreTranslateInput(input);
+            if (view.IsDebugKeyDown()) debugKey.Start();
+            return consumed;
+        },
+        [&] { return view.CanExamineInput(); });
+    filter.SetComposing([&] { return page.IsComposing(); });
+    messages.SetParent(window.Window());
+    TerminationSignals signals(view);
+    dorv::SessionEnd sessionEnd(
+        [&] {
+            dorv::DismissModalDialogs();
+            view.EndSession();
+        },
+        [&] { return view.HasSaved(); });
+    view.SetSavedListener([&] { sessionEnd.OnSaved(); });
+    window.Present();
+    dorv::Trace("window shown");
+    g_main_loop_run(loop);
+    g_main_loop_unref(loop);
+    courseWindows.CloseAll();
+    view.SetSavedListener(nullptr);
+    files.SetWaitHooks(nullptr, nullptr);
+    engine.SetMessageHandler(nullptr);
+    page.SetListener(nullptr);
+    timers.SetHandler(nullptr);
+    messages.SetParent(nullptr);
+    return app.ExitInstance();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string program = "dorv";
+    if (argc > 0) {
+        gchar* base = g_path_get_basename(argv[0]);
+        program = base;
+        g_free(base);
+    }
+    dorv::CommandLine line = dorv::ParseCommandLine(args);
+    switch (line.action) {
+        case dorv::CommandLine::Action::Help:
+            std::fputs(dorv::UsageText(program).c_str(), stdout);
+            return 0;
+        case dorv::CommandLine::Action::Version:
+            std::fputs(dorv::VersionText().c_str(), stdout);
+            return 0;
+        case dorv::CommandLine::Action::UsageError:
+            std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.c_str(), line.error.c_str(),
+                         program.c_str());
+            return 2;
+        case dorv::CommandLine::Action::Check:
+            return RunCheck(line);
+        case dorv::CommandLine::Action::Run:
+            break;
+    }
+    if (!line.folder.empty()) {
+        std::string error;
+        if (!dorv::EnterCourseFolder(line.folder, error)) {
+            std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.c_str(), error.c_str(),
+                         program.c_str());
+            return 2;
+        }
+    }
+    return RunCourse();
+}
