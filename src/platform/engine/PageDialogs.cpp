@@ -6,6 +6,7 @@
 #include "common/DialogTexts.h"
 #include "common/Tokens.h"
 #include "common/Trace.h"
+#include "platform/system/UserLanguages.h"
 
 namespace dorv {
 namespace {
@@ -68,11 +69,7 @@ gboolean PageDialogs::Relabel(gpointer data) {
     auto* pending = static_cast<Pending*>(data);
     auto* view = static_cast<GtkWidget*>(g_weak_ref_get(&pending->view));
     if (view) {
-        DialogButtonTexts texts = ButtonTextsFor([] {
-            std::vector<std::string> names;
-            for (const gchar* const* name = g_get_language_names(); *name; ++name) names.emplace_back(*name);
-            return names;
-        }());
+        DialogButtonTexts texts = ButtonTextsFor(UserLanguages());
         for (GtkWidget* child = gtk_widget_get_first_child(view); child; child = gtk_widget_get_next_sibling(child)) {
             if (!std::strstr(G_OBJECT_TYPE_NAME(child), "ScriptDialog") ||
                 g_object_get_data(G_OBJECT(child), kRelabelled)) {

@@ -15,20 +15,15 @@
 #include <set>
 #include <thread>
 
+#include "common/DialogTexts.h"
 #include "common/Location.h"
 #include "common/Trace.h"
+#include "learner/DrivePlaces.h"
 #include "learner/FileSystems.h"
+#include "platform/system/UserLanguages.h"
 
 namespace dorv {
 namespace {
-
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
-
-// Where the desktop mounts removable media for this user.
-bool IsUserMediaFolder(const std::string& path) {
-    const std::string user = g_get_user_name();
-    return StartsWith(path, "/media/" + user + "/") || StartsWith(path, "/run/media/" + user + "/");
-}
 
 // Mounted read-write and writable by this user.
 bool IsWritable(const std::string& root) {
@@ -111,20 +106,11 @@ std::vector<std::string> SubFolders(const std::string& folder) {
 
 }  // namespace
 
-DriveType ClassifyMonitorMount(const std::string& scheme, bool hasLocalPath, bool removable, bool mediaPlayer) {
-    static constexpr const char* kNetwork[] = {"smb", "sftp", "ssh", "dav", "davs", "ftp", "ftps", "afp", "nfs"};
-    if (!hasLocalPath) return DriveType::None;
-    if (scheme == "file") return removable && !mediaPlayer ? DriveType::Removable : DriveType::None;
-    bool network =
-        std::any_of(std::begin(kNetwork), std::end(kNetwork), [&](const char* name) { return scheme == name; });
-    return network ? DriveType::Remote : DriveType::None;
-}
-
 bool IsRemovableBlockDevice(const std::string& device, const std::string& sysfs) {
     gchar* real = realpath(device.c_str(), nullptr);
     std::string name = real ? real : device;
     free(real);
-    if (!StartsWith(name, "/dev/")) return false;
+    if (name.rfind("/dev/", 0) != 0) return false;
     name = name.substr(5);
     gchar* node = realpath((sysfs + "/class/block/" + name).c_str(), nullptr);
     if (!node) return false;
@@ -257,30 +243,6 @@ std::string FindMountedShare(const std::string& server, const std::string& share
     return found;
 }
 
-DrivePlace ParseDriveSetting(char letter, const std::string& value) {
-    DrivePlace place;
-    place.letter = letter;
-    size_t comma = value.rfind(',');
-    std::string folder = comma == std::string::npos ? value : value.substr(0, comma);
-    std::string type = comma == std::string::npos ? "removable" : AsciiLowered(value.substr(comma + 1));
-    type.erase(0, type.find_first_not_of(" \t"));
-    type.erase(type.find_last_not_of(" \t") + 1);
-    if (type == "removable") {
-        place.type = DriveType::Removable;
-    } else if (type == "remote") {
-        place.type = DriveType::Remote;
-    } else if (type == "fixed") {
-        place.type = DriveType::Fixed;
-    } else {
-        return {};
-    }
-    if (folder.empty()) return {};
-    place.root = folder;
-    place.system = letter == 'C';
-    place.configured = true;
-    return place;
-}
-
 GioDriveList::GioDriveList(const std::vector<std::pair<char, std::string>>& configured) {
     for (auto& [letter, value] : configured) {
         DrivePlace place = ParseDriveSetting(letter, value);
@@ -304,7 +266,8 @@ std::vector<DrivePlace> GioDriveList::Discover() const {
             wholeNetworks.push_back(path);
         } else if (IsNetworkDriveFileSystem(type)) {
             if (IsSafePlace(path, type)) found[path] = DriveType::Remote;
-        } else if (IsUserMediaFolder(path) && IsRemovableBlockDevice(g_unix_mount_get_device_path(entry))) {
+        } else if (IsUserMediaFolder(path, g_get_user_name()) &&
+                   IsRemovableBlockDevice(g_unix_mount_get_device_path(entry))) {
             // An internal partition the desktop mounted there is no stick.
             found[path] = DriveType::Removable;
         }
@@ -323,22 +286,7 @@ std::vector<DrivePlace> GioDriveList::Discover() const {
 }
 
 std::vector<DrivePlace> GioDriveList::BuildList() {
-    m_last.clear();
-    DrivePlace own{'C', DriveType::Fixed, g_get_home_dir(), false, true};
-    m_last['C'] = own;
-    for (const auto& [letter, place] : m_configured) m_last[letter] = place;
-    char next = 'D';
-    for (DrivePlace& place : Discover()) {
-        // A place that has its letter already (named in DORV.ini, or the
-        // home folder on a network share) gets no second one.
-        bool known = std::any_of(m_last.begin(), m_last.end(),
-                                 [&](const auto& entry) { return entry.second.root == place.root; });
-        if (known) continue;
-        while (next <= 'Z' && m_last.count(next)) ++next;
-        if (next > 'Z') break;
-        place.letter = next;
-        m_last[next] = place;
-    }
+    m_last = AssignDriveLetters(g_get_home_dir(), m_configured, Discover());
     std::vector<std::string> roots;
     for (auto& [letter, place] : m_last) roots.push_back(place.root);
     std::vector<bool> writable = ProbeWritable(roots, kProbeTimeoutMs);
@@ -368,19 +316,7 @@ bool GioDriveList::GetDocumentsFolder(std::string& folder) {
 }
 
 std::string GioDriveList::TypeName(DriveType type) const {
-    const char* const* languages = g_get_language_names();
-    bool japanese = languages && languages[0] && std::strncmp(languages[0], "ja", 2) == 0;
-    switch (type) {
-        case DriveType::Removable:
-            return japanese ? "リムーバブル ディスク" : "Removable Disk";
-        case DriveType::Fixed:
-            return japanese ? "ローカル ディスク" : "Local Disk";
-        case DriveType::Remote:
-            return japanese ? "ネットワーク ドライブ" : "Network Drive";
-        case DriveType::None:
-            break;
-    }
-    return {};
+    return DriveTypeName(type, PrefersJapanese(UserLanguages()));
 }
 
 }  // namespace dorv

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "learner/DriveList.h"
+#include "learner/DrivePlaces.h"
 
 namespace dorv {
 
@@ -37,17 +38,6 @@ private:
 // any letter case): by GNOME ("Connect to Server"), by the kernel's client,
 // or below an smbnetfs mount; "" when it is not mounted.
 std::string FindMountedShare(const std::string& server, const std::string& share);
-
-// One "Drives" value as a place; type None when it names none.
-DrivePlace ParseDriveSetting(char letter, const std::string& value);
-
-// What a mount of GIO's volume monitor is as a drive. Only places that
-// behave as local files count: a network share with a local path (smb,
-// sftp, dav, ftp, afp, nfs) is remote; a local mount on removable media is
-// removable, unless it is a media player's; anything else (a phone or a
-// camera by MTP or PTP, an archive, a network mount without a local path)
-// is none.
-DriveType ClassifyMonitorMount(const std::string& scheme, bool hasLocalPath, bool removable, bool mediaPlayer);
 
 // Whether the block device `device` (a /dev path, links followed) is on
 // removable media: its disk says so in sysfs, or it hangs off a USB or
