@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "Fakes.h"
+#include "course/ByteRanges.h"
 #include "course/CourseEncoding.h"
 #include "course/CoursePages.h"
 
@@ -121,6 +122,46 @@ TEST(CourseEncoding, ScriptsAndStyleSheetsOfUtf8SayIt) {
     EXPECT_EQ(KindOfCourseFile("/c.d/lesson"), CourseFileKind::Other);
     EXPECT_EQ(MediaTypeOfCourseFile("/c/Tone.M4A"), "audio/mp4");
     EXPECT_EQ(MediaTypeOfCourseFile("/c/x.unknown"), "");
+}
+
+}  // namespace
+}  // namespace dorv
+
+namespace dorv {
+namespace {
+
+// The byte ranges a media player asks of a course file.
+TEST(ByteRanges, OneRangeCutToTheFile) {
+    auto range = [](const std::string& header, std::int64_t size) { return ParseByteRange(header, size); };
+    std::optional<ByteRange> r = range("bytes=0-99", 1000);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->first, 0);
+    EXPECT_EQ(r->last, 99);
+    EXPECT_TRUE(r->readAtOnce);
+    EXPECT_EQ(ContentRangeOf(*r, 1000), "bytes 0-99/1000");
+    r = range("bytes=900-", 1000);  // to the end: streamed
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->last, 999);
+    EXPECT_FALSE(r->readAtOnce);
+    r = range("bytes=-100", 1000);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->first, 900);
+    r = range("bytes=-5000", 1000);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->first, 0);
+    r = range("bytes=10-5000", 1000);  // beyond the file: cut, so it reaches the end and is streamed
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->last, 999);
+    // A closed range larger than a read at once is streamed to the end.
+    r = range("bytes=0-" + std::to_string(kMaxRangeReadBytes), kMaxRangeReadBytes * 2);
+    ASSERT_TRUE(r);
+    EXPECT_FALSE(r->readAtOnce);
+    EXPECT_EQ(r->last, kMaxRangeReadBytes * 2 - 1);
+    for (const char* refused : {"", "items=0-1", "bytes=", "bytes=5", "bytes=1000-", "bytes=20-10", "bytes=-0",
+                                "bytes=0-1,5-6", "bytes= 0-1", "bytes=-", "bytes=x-1"}) {
+        EXPECT_FALSE(range(refused, 1000)) << refused;
+    }
+    EXPECT_FALSE(range("bytes=0-1", 0));
 }
 
 }  // namespace

@@ -8,9 +8,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "common/Trace.h"
+#include "course/ByteRanges.h"
 #include "course/CourseEncoding.h"
 
 namespace dorv {
@@ -19,39 +21,12 @@ namespace {
 // Pages, scripts and style sheets are read whole to decide their encoding;
 // a course's are small. Other files are streamed.
 constexpr gint64 kMaxTextFileBytes = gint64{64} * 1024 * 1024;
-// A closed byte range up to this size is read at once; a larger one is
-// streamed to the end of the file, which the engine's media loader accepts.
-constexpr gint64 kMaxRangeReadBytes = gint64{4} * 1024 * 1024;
 
 void Refuse(WebKitURISchemeRequest* request, const char* uri, GIOErrorEnum code, const char* why) {
     Trace("%s: %s", uri, why);
     GError* error = g_error_new_literal(G_IO_ERROR, code, why);
     webkit_uri_scheme_request_finish_error(request, error);
     g_error_free(error);
-}
-
-// "bytes=first-[last]" of a Range header; false when there is none or it
-// is not of that one-range form.
-bool ParseRange(WebKitURISchemeRequest* request, gint64 size, gint64& first, gint64& last) {
-    SoupMessageHeaders* headers = webkit_uri_scheme_request_get_http_headers(request);
-    const char* range = headers ? soup_message_headers_get_one(headers, "Range") : nullptr;
-    if (!range || std::strncmp(range, "bytes=", 6) != 0) return false;
-    char* end = nullptr;
-    const char* spec = range + 6;
-    if (*spec == '-') {  // the last n bytes
-        gint64 count = g_ascii_strtoll(spec + 1, &end, 10);
-        if (end == spec + 1 || *end || count <= 0) return false;
-        first = size > count ? size - count : 0;
-        last = size - 1;
-        return size > 0;
-    }
-    first = g_ascii_strtoll(spec, &end, 10);
-    if (end == spec || *end != '-' || first < 0 || first >= size) return false;
-    spec = end + 1;
-    last = *spec ? g_ascii_strtoll(spec, &end, 10) : size - 1;
-    if (*spec && (*end || last < first)) return false;
-    if (last >= size) last = size - 1;
-    return true;
 }
 
 void Respond(WebKitURISchemeRequest* request, GInputStream* stream, gint64 length, const std::string& type, int status,
@@ -119,35 +94,32 @@ void ServeFile(WebKitURISchemeRequest* request, const CCoursePages& pages) {
 
     // Media seek by byte ranges.
     soup_message_headers_append(headers, "Accept-Ranges", "bytes");
-    gint64 first = 0;
-    gint64 last = size - 1;
-    if (!ParseRange(request, size, first, last)) {
+    SoupMessageHeaders* asked = webkit_uri_scheme_request_get_http_headers(request);
+    const char* rangeHeader = asked ? soup_message_headers_get_one(asked, "Range") : nullptr;
+    std::optional<ByteRange> range = ParseByteRange(rangeHeader ? rangeHeader : "", size);
+    if (!range) {
         Respond(request, stream, size, type, 200, headers);
         return g_object_unref(stream);
     }
     GError* error = nullptr;
-    if (first > 0 && !g_seekable_seek(G_SEEKABLE(stream), first, G_SEEK_SET, nullptr, &error)) {
+    if (range->first > 0 && !g_seekable_seek(G_SEEKABLE(stream), range->first, G_SEEK_SET, nullptr, &error)) {
         g_object_unref(stream);
         soup_message_headers_unref(headers);
         Refuse(request, uri, G_IO_ERROR_FAILED, error->message);
         return g_error_free(error);
     }
     GInputStream* body = stream;
-    if (last < size - 1 && last - first + 1 <= kMaxRangeReadBytes) {
-        GBytes* bytes = g_input_stream_read_bytes(stream, static_cast<gsize>(last - first + 1), nullptr, nullptr);
+    if (range->readAtOnce) {
+        GBytes* bytes =
+            g_input_stream_read_bytes(stream, static_cast<gsize>(range->last - range->first + 1), nullptr, nullptr);
         g_object_unref(stream);
         gsize got = bytes ? g_bytes_get_size(bytes) : 0;
-        last = first + static_cast<gint64>(got) - 1;
+        range->last = range->first + static_cast<gint64>(got) - 1;
         body = bytes ? g_memory_input_stream_new_from_bytes(bytes) : g_memory_input_stream_new();
         if (bytes) g_bytes_unref(bytes);
-    } else {
-        last = size - 1;
     }
-    gchar* contentRange =
-        g_strdup_printf("bytes %" G_GINT64_FORMAT "-%" G_GINT64_FORMAT "/%" G_GINT64_FORMAT, first, last, size);
-    soup_message_headers_append(headers, "Content-Range", contentRange);
-    g_free(contentRange);
-    Respond(request, body, last - first + 1, type, 206, headers);
+    soup_message_headers_append(headers, "Content-Range", ContentRangeOf(*range, size).c_str());
+    Respond(request, body, range->last - range->first + 1, type, 206, headers);
     g_object_unref(body);
 }
 
