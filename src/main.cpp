@@ -190,7 +190,8 @@ int RunCourse() {
     dorv::WebKitPage page(engine.CreateView());
     permissions.Watch(page.View());
     page.SetCallDeadline(dorv::CDORVView::kPageCallDeadlineMs);
-    page.SetNavigationGuard([&](const std::string& uri) { return coursePages.IsCoursePage(uri); });
+    dorv::CNavigationPolicy navigation(coursePages);
+    page.SetNavigationPolicy(&navigation);
     page.SetArrivalListener([&](const std::string& uri) { coursePages.AcceptMainPageArrival(uri); });
     dorv::GlibTimers timers;
     dorv::SoupUrlFetcher fetcher;

@@ -9,6 +9,7 @@
 #include "course/ByteRanges.h"
 #include "course/CourseEncoding.h"
 #include "course/CoursePages.h"
+#include "course/NavigationPolicy.h"
 
 namespace dorv {
 namespace {
@@ -162,6 +163,34 @@ TEST(ByteRanges, OneRangeCutToTheFile) {
         EXPECT_FALSE(range(refused, 1000)) << refused;
     }
     EXPECT_FALSE(range("bytes=0-1", 0));
+}
+
+}  // namespace
+}  // namespace dorv
+
+namespace dorv {
+namespace {
+
+// Where the course's windows may go: the course's pages and empty windows;
+// any other opens in the browser, once per navigation.
+TEST(NavigationPolicy, PagesFromElsewhereStayOut) {
+    CCoursePages pages("/srv/c/main.html", "/srv/c");
+    CNavigationPolicy policy(pages);
+    EXPECT_FALSE(policy.KeepsOut("dorv://course/srv/c/unit/p.html"));
+    EXPECT_FALSE(policy.KeepsOut("about:blank"));
+    EXPECT_FALSE(policy.KeepsOut("about:srcdoc"));
+    EXPECT_TRUE(policy.KeepsOut("https://example.org/"));
+    EXPECT_TRUE(policy.KeepsOut("dorv://course/srv/other/p.html"));
+    EXPECT_TRUE(policy.KeepsOut("file:///srv/c/main.html"));
+    EXPECT_FALSE(policy.IsRepeatedKeepOut("https://example.org/", 1000));
+    EXPECT_TRUE(policy.IsRepeatedKeepOut("https://example.org/", 1500));    // the same navigation reported again
+    EXPECT_FALSE(policy.IsRepeatedKeepOut("https://example.org/x", 1600));  // another page
+    EXPECT_FALSE(policy.IsRepeatedKeepOut("https://example.org/x", 2700));  // the learner asks again
+    for (NavigationKind kind : {NavigationKind::LinkClicked, NavigationKind::FormSubmitted,
+                                NavigationKind::FormResubmitted, NavigationKind::NewWindow}) {
+        EXPECT_TRUE(CNavigationPolicy::IsJudgedBeforeRequest(kind));
+    }
+    EXPECT_FALSE(CNavigationPolicy::IsJudgedBeforeRequest(NavigationKind::Other));
 }
 
 }  // namespace

@@ -141,16 +141,8 @@ std::string WebKitPage::CurrentUri() const { return m_committedUri; }
 // A page from elsewhere opens in the user's web browser; the window keeps
 // the course, so that the learner is never left without a way back.
 bool WebKitPage::KeepOut(const char* uri) {
-    // An empty window that a script fills is the course's own.
-    if (!uri || !m_guard || m_guard(uri) || std::strcmp(uri, "about:blank") == 0 ||
-        std::strcmp(uri, "about:srcdoc") == 0) {
-        return false;
-    }
-    // One navigation reports its address more than once (started, failed).
-    gint64 now = g_get_monotonic_time();
-    if (m_keptOut == uri && now - m_keptOutAt < kKeptOutRepeatUs) return true;
-    m_keptOut = uri;
-    m_keptOutAt = now;
+    if (!uri || !m_policy || !m_policy->KeepsOut(uri)) return false;
+    if (m_policy->IsRepeatedKeepOut(uri, g_get_monotonic_time() / 1000)) return true;
     GError* error = nullptr;
     if (g_app_info_launch_default_for_uri(uri, nullptr, &error)) {
         Trace("%s is not one of the course's pages: opened in the web browser", uri);
@@ -168,21 +160,24 @@ const char* WebKitPage::GuardedNavigation(WebKitPolicyDecision* decision, WebKit
     }
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-    // Links and forms that the learner follows open elsewhere before any
-    // request is made. Other navigations (a frame's content, a script)
-    // cannot be told apart here from the window's own: a page from
-    // elsewhere that the window itself is sent to is turned back when it
-    // commits (OnLoadChanged).
+    NavigationKind kind = NavigationKind::NewWindow;
     if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
         switch (webkit_navigation_action_get_navigation_type(action)) {
             case WEBKIT_NAVIGATION_TYPE_LINK_CLICKED:
+                kind = NavigationKind::LinkClicked;
+                break;
             case WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED:
+                kind = NavigationKind::FormSubmitted;
+                break;
             case WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED:
+                kind = NavigationKind::FormResubmitted;
                 break;
             default:
-                return nullptr;
+                kind = NavigationKind::Other;
+                break;
         }
     }
+    if (!CNavigationPolicy::IsJudgedBeforeRequest(kind)) return nullptr;
     return webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
 }
 

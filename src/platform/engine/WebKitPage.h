@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "bridge/Page.h"
+#include "course/NavigationPolicy.h"
 #include "platform/system/GObjectPtr.h"
 
 namespace dorv {
@@ -30,15 +31,16 @@ public:
     void SetListener(IPageEvents* listener) { m_listener = listener; }
     // Which addresses the window may show; any other opens in the user's
     // web browser instead, and the course stays.
-    void SetNavigationGuard(std::function<bool(const std::string& uri)> guard) { m_guard = std::move(guard); }
+    void SetNavigationPolicy(CNavigationPolicy* policy) { m_policy = policy; }
     // Told the address where the main page's first load arrived, after any
     // redirects of the server, before that address is judged.
     void SetArrivalListener(std::function<void(const std::string& uri)> listener) { m_onArrival = std::move(listener); }
-    // Opens `uri` in the user's web browser unless the guard accepts it;
-    // true when it was kept out so. Also for the course's other windows.
+    // Opens `uri` in the user's web browser unless the policy lets the
+    // window show it; true when it was kept out so. Also for the course's
+    // other windows.
     bool KeepOut(const char* uri);
-    // The address of a navigation that the guard must judge (a followed
-    // link or form, a new window), or null for one it need not.
+    // The address of a navigation that the policy judges before any request
+    // (a followed link or form, a new window), or null for another.
     static const char* GuardedNavigation(WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
     // Longest wait for one page call, not counting the time in which the
     // page shows a dialog of its own; 0 waits for as long as it takes. A
@@ -82,14 +84,11 @@ private:
     bool m_bPrinting = false;     // the page's print dialog is open
     unsigned m_printDialogs = 0;  // print dialogs answered so far
     IPageEvents* m_listener = nullptr;
-    std::function<bool(const std::string&)> m_guard;
+    CNavigationPolicy* m_policy = nullptr;
     std::function<void(const std::string&)> m_onArrival;
     bool m_bAwaitingArrival = false;  // the main page's first load has not committed yet
-    static constexpr gint64 kKeptOutRepeatUs = 1000000;
-    std::string m_keptOut;  // the page from elsewhere last opened in the browser, and when
-    gint64 m_keptOutAt = 0;
-    std::string m_lastCourseUri;  // the window's last document of the course
-    std::string m_committedUri;   // the document now shown
+    std::string m_lastCourseUri;      // the window's last document of the course
+    std::string m_committedUri;       // the document now shown
     // Counts ends of the web process: a call waiting across one gives up.
     unsigned m_processEnds = 0;
     unsigned m_deadlineMs = 0;
