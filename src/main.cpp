@@ -185,7 +185,8 @@ int RunCourse() {
     std::string courseLocation = coursePages.IsOnDisk() ? app.m_strCourseFolder : app.m_strMain;
     dorv::CourseEngine engine(coursePages, {.storageName = dorv::CourseEngine::StorageNameFor(courseLocation),
                                             .legacyScript = app.m_bLegacyScript,
-                                            .sandboxReadable = fontsFolder});
+                                            .sandboxReadable = fontsFolder,
+                                            .pollFunction = dorv::CDORVView::kPollFunction});
     dorv::PagePermissions permissions(coursePages);
     dorv::WebKitPage page(engine.CreateView());
     permissions.Watch(page.View());

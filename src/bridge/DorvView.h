@@ -40,7 +40,8 @@ public:
     // How long a page call may go unanswered (time in the page's own
     // dialogs not counted) before the page counts as not responding.
     static constexpr unsigned kPageCallDeadlineMs = 10000;
-    static constexpr int kGetStateBufferSize = 128;
+    // The page's function that the poll asks for host commands.
+    static constexpr const char* kPollFunction = "GetState";
     static constexpr const char* kOutOfMemoryMessage = "Out of memory.";
     static constexpr int kFullScreenBufferSize = 32;
 
@@ -78,6 +79,8 @@ public:
     bool CallScript(const std::string& function, const std::string& argumentString, std::string* result);
     bool CallScriptForText(const std::string& function, int receiveBufferSize, std::string& result) override;
     bool SetElementContent(const std::string& id, const std::string& html);
+    // The poll's call of the page's kPollFunction.
+    bool CallPollFunction(std::string& answer);
 
     void PollPageState();
 
@@ -151,6 +154,10 @@ private:
     void FollowLearnerClaim();
     void BeginPageCall();
     void EndPageCall();
+    // Runs one page call (`call` makes it) for `function`, as CallScript
+    // does: only on the course's pages, memory exhaustion shown, traced.
+    bool RunPageCall(const std::string& function, size_t argumentCount,
+                     const std::function<bool(std::string& answer)>& call, std::string* result);
 
     // Deferred work: runs from the main loop once no page call waits and no
     // poll runs, in the order it was deferred.

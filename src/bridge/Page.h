@@ -23,6 +23,10 @@ public:
     // when the function exists and returned without throwing; `result`, when
     // given, then receives its value as text (undefined and null as "").
     virtual bool CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) = 0;
+    // Calls the page's poll function `name`, without arguments, as
+    // CallFunction does; for the course's pages through a way the engine
+    // prepared for it that costs the page less.
+    virtual bool Poll(const std::string& name, std::string* result) = 0;
 
     // Writes `html` into every element whose id is exactly `id`; true when at
     // least one write succeeded.

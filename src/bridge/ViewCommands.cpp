@@ -59,7 +59,7 @@ void CDORVView::PollPageState() {
     std::string answer;
     std::vector<std::string> lines;
     guarded([&] {
-        CallScriptForText("GetState", kGetStateBufferSize, answer);
+        CallPollFunction(answer);
         // Each poll works on its own copy of the lines, so a nested poll
         // cannot disturb the lines this one has still to carry out.
         lines = SplitTokens(answer, "\n");

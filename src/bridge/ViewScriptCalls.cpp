@@ -29,12 +29,25 @@ bool CDORVView::IsServedPage() {
 bool CDORVView::CallScript(const std::string& function, const std::string& argumentString, std::string* result) {
     if (!IsServedPage()) return false;
     std::vector<std::string> args = ParseArgumentString(argumentString);
+    return RunPageCall(
+        function, args.size(),
+        [&](std::string& answer) { return m_services.page.CallFunction(function, args, &answer); }, result);
+}
+
+bool CDORVView::CallPollFunction(std::string& answer) {
+    if (!IsServedPage()) return false;
+    return RunPageCall(
+        kPollFunction, 0, [&](std::string& text) { return m_services.page.Poll(kPollFunction, &text); }, &answer);
+}
+
+bool CDORVView::RunPageCall(const std::string& function, size_t argumentCount,
+                            const std::function<bool(std::string& answer)>& call, std::string* result) {
     BeginPageCall();
     std::string answer;
     bool ok = false;
     bool exhausted = false;
     try {
-        ok = m_services.page.CallFunction(function, args, &answer);
+        ok = call(answer);
     } catch (const std::bad_alloc&) {
         exhausted = true;  // the answer did not fit in memory
     }
@@ -46,8 +59,8 @@ bool CDORVView::CallScript(const std::string& function, const std::string& argum
     }
     // The poll is traced only when it brings something, or the trace would
     // fill with empty answers four times a second.
-    if (function != "GetState" || !ok || !answer.empty()) {
-        Trace("call %s (%zu argument%s): %s", function.c_str(), args.size(), args.size() == 1 ? "" : "s",
+    if (function != kPollFunction || !ok || !answer.empty()) {
+        Trace("call %s (%zu argument%s): %s", function.c_str(), argumentCount, argumentCount == 1 ? "" : "s",
               ok ? "done" : "failed");
     }
     if (ok && result) *result = std::move(answer);

@@ -66,7 +66,7 @@ protected:
 
     // The program's poll script, as course pages get it.
     void AddPollScript() {
-        std::string source = CourseEngine::ScriptText("poll.js");
+        std::string source = CourseEngine::PollScript("GetState");
         ASSERT_FALSE(source.empty());
         WebKitUserScript* script =
             webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
@@ -85,7 +85,7 @@ protected:
         // As many polls as states given, even if something else answers them.
         for (std::string left = given; left != "0" && answers.size() < std::stoul(given);) {
             std::string answer;
-            answers.push_back(view.CallScriptForText("GetState", 32, answer) ? answer : "failed");
+            answers.push_back(view.CallPollFunction(answer) ? answer : "failed");
             EXPECT_TRUE(view.CallScript("eval", "'pollCaller'", &ignored));
             EXPECT_EQ(ignored, caller);
             EXPECT_TRUE(view.CallScript("eval", "'states.length'", &left));

@@ -73,6 +73,7 @@ public:
         if (result) *result = *answer;
         return true;
     }
+    bool Poll(const std::string& name, std::string* result) override { return CallFunction(name, {}, result); }
     bool SetElementContent(const std::string& id, const std::string& html) override {
         writes.push_back({id, {html}});
         if (whileWaiting) whileWaiting();

@@ -1,15 +1,15 @@
 #include "platform/engine/CourseEngine.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "common/Trace.h"
 #include "platform/engine/CourseScheme.h"
+#include "platform/system/BuiltIns.h"
 
 namespace dorv {
 namespace {
-
-constexpr const char* kScriptPrefix = "/org/dorv/Dorv/js/";
 
 std::string Joined(const char* base, const char* a, const std::string& b) {
     gchar* path = g_build_filename(base, a, "courses", b.c_str(), nullptr);
@@ -83,25 +83,30 @@ CourseEngine::CourseEngine(const CCoursePages& pages, const Options& options)
     m_policies = GObjectPtr<WebKitWebsitePolicies>(
         webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr));
 
-    AddUserScripts(pages, options.legacyScript);
+    AddUserScripts(pages, options);
     webkit_user_content_manager_register_script_message_handler(m_content.get(), "dorv", nullptr);
     g_signal_connect(m_content.get(), "script-message-received::dorv", G_CALLBACK(OnScriptMessage), this);
 }
 
-std::string CourseEngine::ScriptText(const char* name) {
-    std::string path = std::string(kScriptPrefix) + name;
-    GBytes* bytes = g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
-    if (!bytes) return {};
-    gsize size = 0;
-    const char* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
-    std::string text(data ? data : "", size);
-    g_bytes_unref(bytes);
+std::string CourseEngine::ScriptText(const char* name) { return BuiltInFile(std::string("js/") + name); }
+
+std::string CourseEngine::PollScript(const std::string& pollFunction) {
+    std::string text = ScriptText("poll.js");
+    // The name as a string of the script: a function's name holds no quote.
+    const std::string name = "'" + pollFunction + "'";
+    for (size_t at = text.find("POLL_FUNCTION"); at != std::string::npos; at = text.find("POLL_FUNCTION", at)) {
+        text.replace(at, 13, name);
+        at += name.size();
+    }
+    size_t answer = text.find("CALL_ANSWER");
+    if (answer != std::string::npos) text.replace(answer, 11, ScriptText("answer.js"));
     return text;
 }
 
 CourseEngine::~CourseEngine() { g_signal_handlers_disconnect_by_data(m_content.get(), this); }
 
-void CourseEngine::AddUserScripts(const CCoursePages& pages, bool legacyScript) {
+void CourseEngine::AddUserScripts(const CCoursePages& pages, const Options& options) {
+    const bool legacyScript = options.legacyScript;
     WebKitUserContentManager* content = m_content.get();
     // Only the course's own pages get the scripts, never a page from elsewhere.
     std::vector<std::string> patterns = pages.UrlPatterns();
@@ -110,7 +115,7 @@ void CourseEngine::AddUserScripts(const CCoursePages& pages, bool legacyScript) 
     for (const std::string& pattern : patterns) allow.push_back(pattern.c_str());
     allow.push_back(nullptr);
     auto add = [&](const char* name, WebKitUserContentInjectedFrames frames) {
-        std::string source = ScriptText(name);
+        std::string source = std::strcmp(name, "poll.js") == 0 ? PollScript(options.pollFunction) : ScriptText(name);
         if (source.empty()) return Trace("the script %s is missing from the program", name);
         WebKitUserScript* script = webkit_user_script_new(
             source.c_str(), frames, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allow.data(), nullptr);

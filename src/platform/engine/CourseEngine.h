@@ -25,6 +25,8 @@ public:
         // A folder of files that the page's process must be able to read
         // (the program's font configuration); "" for none.
         std::string sandboxReadable;
+        // The page's function that the poll asks (poll.js calls it).
+        std::string pollFunction;
     };
 
     CourseEngine(const CCoursePages& pages, const Options& options);
@@ -49,13 +51,15 @@ public:
     // digest of where the course is, so that no two courses share one.
     static std::string StorageNameFor(const std::string& courseLocation);
 
-    // The text of a script built into the program ("host.js", "poll.js" …),
+    // The text of a script built into the program ("host.js", "media.js" …),
     // as the course's pages get it; "" if there is none of that name.
     static std::string ScriptText(const char* name);
+    // poll.js for the page's poll function `pollFunction`.
+    static std::string PollScript(const std::string& pollFunction);
 
 private:
     static void OnScriptMessage(WebKitUserContentManager*, JSCValue* value, gpointer self);
-    void AddUserScripts(const CCoursePages& pages, bool legacyScript);
+    void AddUserScripts(const CCoursePages& pages, const Options& options);
 
     GObjectPtr<WebKitWebContext> m_context;
     GObjectPtr<WebKitNetworkSession> m_session;

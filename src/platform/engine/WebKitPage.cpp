@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "common/Trace.h"
+#include "platform/system/BuiltIns.h"
 
 namespace dorv {
 
@@ -21,32 +22,27 @@ namespace {
 // Calls the page's global function n, with the arguments a["0"], a["1"] ...
 // in order (integer keys enumerate in ascending order). Every value arrives
 // as a named argument; nothing is pasted into source. The answer is always
-// a string: undefined and null give "", other values String(value), and
-// unpaired surrogates become U+FFFD so that the text converts to UTF-8
-// whole. The engine compiles the body on every call, so the bodies are kept
-// short.
-#define DORV_CALL_ANSWER                              \
-    "if (r === undefined || r === null) return '';\n" \
-    "const s = String(r);\n"                          \
-    "return s.isWellFormed() ? s : s.toWellFormed();\n"
-constexpr const char* kCallBody =
-    "const f = window[n];\n"
-    "if (typeof f !== 'function') throw new TypeError(n);\n"
-    "const r = f.apply(window, Object.values(a));\n" DORV_CALL_ANSWER;
-constexpr const char* kCallWithoutArgumentsBody =
-    "const f = window[n];\n"
-    "if (typeof f !== 'function') throw new TypeError(n);\n"
-    "const r = f.call(window);\n" DORV_CALL_ANSWER;
-#undef DORV_CALL_ANSWER
+// text, as answer.js makes it. The engine compiles the body on every call,
+// so the bodies are kept short.
+const std::string& CallBody(bool withArguments) {
+    static const std::string answer = BuiltInFile("js/answer.js");
+    static const std::string bodies[2] = {
+        "const f = window[n];\nif (typeof f !== 'function') throw new TypeError(n);\nconst r = f.call(window);\n" +
+            answer,
+        "const f = window[n];\nif (typeof f !== 'function') throw new TypeError(n);\n"
+        "const r = f.apply(window, Object.values(a));\n" +
+            answer,
+    };
+    return bodies[withArguments ? 1 : 0];
+}
 
-// The poll asks GetState, without arguments, four times a second. Each course
-// page gets a function at its start (poll.js) that makes that call and gives
-// the same answer as the bodies above; the poll runs it through one short
-// constant script, which costs the page's process much less than a call with
-// a body and named values. Where the function is missing (a page the shell's
-// scripts do not reach) the script gives undefined before anything of the
-// page ran, and the usual call follows.
-constexpr const char* kPollFunction = "GetState";
+// The poll asks the page's poll function, without arguments, four times a
+// second. Each course page gets a function at its start (poll.js) that makes
+// that call and gives the same answer; the poll runs it through one short
+// constant script, which costs the page's process much less than a call
+// with a body and named values. Where the function is missing (a page the
+// shell's scripts do not reach) the script gives undefined before anything
+// of the page ran, and the usual call follows.
 constexpr const char* kPollScript = "window['dorv:poll']?.()";
 
 // Writes h into every element whose id is exactly i, in document order; the
@@ -189,20 +185,20 @@ gboolean WebKitPage::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decisi
     return TRUE;
 }
 
-bool WebKitPage::Run(const char* body, GVariant* arguments, std::string* result) {
+bool WebKitPage::Run(const std::string& body, GVariant* arguments, std::string* result) {
     auto call = std::make_shared<PendingCall>();
-    webkit_web_view_call_async_javascript_function(m_view.get(), body, -1, arguments, nullptr, "dorv:host", nullptr,
-                                                   OnCallFinished, new std::shared_ptr<PendingCall>(call));
+    webkit_web_view_call_async_javascript_function(m_view.get(), body.c_str(), -1, arguments, nullptr, "dorv:host",
+                                                   nullptr, OnCallFinished, new std::shared_ptr<PendingCall>(call));
     return Await(*call, result);
 }
 
-bool WebKitPage::Poll(std::string* result, bool* answered) {
+bool WebKitPage::Poll(const std::string& name, std::string* result) {
     auto call = std::make_shared<PendingCall>();
     webkit_web_view_evaluate_javascript(m_view.get(), kPollScript, -1, nullptr, "dorv:host", nullptr, OnScriptEvaluated,
                                         new std::shared_ptr<PendingCall>(call));
     bool ok = Await(*call, result);
-    *answered = !call->done || !call->undefinedAnswer;
-    return ok;
+    bool answered = !call->done || !call->undefinedAnswer;
+    return answered ? ok : CallFunction(name, {}, result);
 }
 
 bool WebKitPage::Await(PendingCall& call, std::string* result) {
@@ -260,22 +256,17 @@ void WebKitPage::RestartProcess() {
 }
 
 bool WebKitPage::CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) {
-    if (args.empty() && name == kPollFunction) {
-        bool answered = false;
-        bool ok = Poll(result, &answered);
-        if (answered) return ok;
-    }
     GVariantBuilder named;
     g_variant_builder_init(&named, G_VARIANT_TYPE_VARDICT);
     g_variant_builder_add(&named, "{sv}", "n", StringValue(name));
-    if (args.empty()) return Run(kCallWithoutArgumentsBody, g_variant_builder_end(&named), result);
+    if (args.empty()) return Run(CallBody(false), g_variant_builder_end(&named), result);
     GVariantBuilder list;
     g_variant_builder_init(&list, G_VARIANT_TYPE_VARDICT);
     for (size_t i = 0; i < args.size(); ++i) {
         g_variant_builder_add(&list, "{sv}", std::to_string(i).c_str(), StringValue(args[i]));
     }
     g_variant_builder_add(&named, "{sv}", "a", g_variant_builder_end(&list));
-    return Run(kCallBody, g_variant_builder_end(&named), result);
+    return Run(CallBody(true), g_variant_builder_end(&named), result);
 }
 
 bool WebKitPage::SetElementContent(const std::string& id, const std::string& html) {

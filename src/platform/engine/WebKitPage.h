@@ -51,6 +51,7 @@ public:
     std::string CurrentUri() const override;
     void Reload() override;
     bool CallFunction(const std::string& name, const std::vector<std::string>& args, std::string* result) override;
+    bool Poll(const std::string& name, std::string* result) override;
     bool SetElementContent(const std::string& id, const std::string& html) override;
     void SetInputEnabled(bool enabled) override;
     bool IsInputEnabled() const override;
@@ -64,10 +65,7 @@ public:
 private:
     static constexpr guint kDeadlineTickMs = 100;
 
-    bool Run(const char* body, GVariant* arguments, std::string* result);
-    // GetState through the page's poll function; `answered` is false when
-    // the page has none (and nothing of it ran).
-    bool Poll(std::string* result, bool* answered);
+    bool Run(const std::string& body, GVariant* arguments, std::string* result);
     // Waits for the call's answer: the 10 s deadline, the page's dialogs.
     bool Await(PendingCall& call, std::string* result);
     void ReportNotResponding();

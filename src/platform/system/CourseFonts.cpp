@@ -3,16 +3,13 @@
 #include <gio/gio.h>
 
 #include "common/Trace.h"
+#include "platform/system/BuiltIns.h"
 
 namespace dorv {
 
 std::string InstallCourseFonts() {
-    GBytes* bytes = g_resources_lookup_data("/org/dorv/Dorv/fonts.conf", G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
-    if (!bytes) return {};
-    gsize size = 0;
-    const char* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
-    std::string text(data, size);
-    g_bytes_unref(bytes);
+    std::string text = BuiltInFile("fonts.conf");
+    if (text.empty()) return {};
     gchar* folder = g_build_filename(g_get_user_cache_dir(), "dorv", "fontconfig", nullptr);
     std::string dir = folder;
     g_free(folder);
