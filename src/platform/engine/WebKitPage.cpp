@@ -5,6 +5,7 @@
 
 #include "common/Trace.h"
 #include "platform/system/BuiltIns.h"
+#include "platform/system/MainLoopWait.h"
 
 namespace dorv {
 
@@ -203,30 +204,18 @@ bool WebKitPage::Poll(const std::string& name, std::string* result) {
 
 bool WebKitPage::Await(PendingCall& call, std::string* result) {
     // The deadline counts only the time in which the page shows no dialog
-    // of its own: the learner may take as long as needed to answer one.
-    // A tick wakes the loop now and then to count.
-    gint64 budgetUs = gint64{m_deadlineMs} * 1000;
-    gint64 last = g_get_monotonic_time();
-    guint ticker = m_deadlineMs ? g_timeout_add(
-                                      kDeadlineTickMs, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr)
-                                : 0;
-    bool expired = false;
+    // of its own: the learner may take as long as needed to answer one. A
+    // print dialog runs its own loop inside one iteration of the wait.
     const unsigned processEnds = m_processEnds;
-    while (!call.done && processEnds == m_processEnds) {
-        const unsigned printDialogs = m_printDialogs;
-        g_main_context_iteration(nullptr, TRUE);
-        if (!m_deadlineMs) continue;
-        gint64 now = g_get_monotonic_time();
-        // A print dialog runs its own loop inside one iteration of this one.
-        if (!IsShowingDialog() && printDialogs == m_printDialogs) budgetUs -= now - last;
-        last = now;
-        if (budgetUs <= 0 && !call.done) {
-            expired = true;
-            break;
-        }
-    }
-    if (ticker) g_source_remove(ticker);
+    unsigned printDialogs = m_printDialogs;
+    WaitInMainLoop([&] { return call.done || processEnds != m_processEnds; }, m_deadlineMs,
+                   [&] {
+                       bool paused = IsShowingDialog() || printDialogs != m_printDialogs;
+                       printDialogs = m_printDialogs;
+                       return paused;
+                   });
     if (!call.done) {
+        bool expired = processEnds == m_processEnds;
         Trace(expired ? "page call abandoned: no answer within %u ms" : "page call abandoned: the page's process ended",
               m_deadlineMs);
         if (expired) ReportNotResponding();

@@ -63,8 +63,6 @@ public:
     void EnableDeveloperTools() override;
 
 private:
-    static constexpr guint kDeadlineTickMs = 100;
-
     bool Run(const std::string& body, GVariant* arguments, std::string* result);
     // Waits for the call's answer: the 10 s deadline, the page's dialogs.
     bool Await(PendingCall& call, std::string* result);

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "common/Trace.h"
+#include "platform/system/MainLoopWait.h"
 
 namespace dorv {
 namespace {
@@ -108,15 +109,8 @@ bool TimedFileStore::RunTimed(const std::string& path, const std::function<bool(
         if (call->late) stuck->folders.erase(stuck->folders.find(folder));
         g_main_context_wakeup(nullptr);
     }).detach();
-    // The window repaints meanwhile; a tick wakes the loop now and then to
-    // look at the clock.
-    guint ticker = g_timeout_add(
-        100, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
-    gint64 deadline = g_get_monotonic_time() + gint64{m_deadlineMs} * 1000;
-    while (!call->done.load(std::memory_order_acquire) && g_get_monotonic_time() < deadline) {
-        g_main_context_iteration(nullptr, TRUE);
-    }
-    g_source_remove(ticker);
+    // The window repaints meanwhile.
+    WaitInMainLoop([&call] { return call->done.load(std::memory_order_acquire); }, m_deadlineMs);
     if (m_end) m_end();
     {
         std::lock_guard<std::mutex> hold(m_stuck->lock);

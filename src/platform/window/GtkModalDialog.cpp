@@ -1,5 +1,6 @@
 #include "platform/window/GtkModalDialog.h"
 
+#include "platform/system/MainLoopWait.h"
 #include "platform/window/X11Window.h"
 
 #include <algorithm>
@@ -9,7 +10,7 @@ namespace dorv {
 namespace {
 
 struct Answer {
-    GMainLoop* loop;
+    bool answered = false;
     size_t button;
     size_t cancel;
     size_t standard;  // the default button
@@ -21,13 +22,13 @@ std::vector<Answer*> g_open;
 void OnButton(GtkButton* button, gpointer data) {
     auto* answer = static_cast<Answer*>(data);
     answer->button = GPOINTER_TO_SIZE(g_object_get_data(G_OBJECT(button), "dorv-index"));
-    g_main_loop_quit(answer->loop);
+    answer->answered = true;
 }
 
 gboolean OnCloseRequest(GtkWindow*, gpointer data) {
     auto* answer = static_cast<Answer*>(data);
     answer->button = answer->cancel;
-    g_main_loop_quit(answer->loop);
+    answer->answered = true;
     return TRUE;  // destroyed by RunModalDialog
 }
 
@@ -72,7 +73,7 @@ size_t RunModalDialog(GtkWindow* parent, const ModalDialog& dialog) {
     gtk_box_append(GTK_BOX(row), label);
     gtk_box_append(GTK_BOX(content), row);
 
-    Answer answer{g_main_loop_new(nullptr, FALSE), dialog.cancelButton, dialog.cancelButton, dialog.defaultButton};
+    Answer answer{false, dialog.cancelButton, dialog.cancelButton, dialog.defaultButton};
     GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
     gtk_widget_set_halign(buttons, dialog.centred ? GTK_ALIGN_CENTER : GTK_ALIGN_END);
     if (dialog.centred) gtk_box_set_homogeneous(GTK_BOX(buttons), TRUE);
@@ -103,9 +104,8 @@ size_t RunModalDialog(GtkWindow* parent, const ModalDialog& dialog) {
     if (focus) gtk_widget_grab_focus(focus);
     if (dialog.beep) gtk_widget_error_bell(GTK_WIDGET(window));
     g_open.push_back(&answer);
-    g_main_loop_run(answer.loop);
+    WaitInMainLoop([&answer] { return answer.answered; }, 0);
     g_open.erase(std::find(g_open.begin(), g_open.end(), &answer));
-    g_main_loop_unref(answer.loop);
     g_signal_handlers_disconnect_by_data(window, &answer);
     gtk_window_destroy(window);
     return answer.button;
@@ -116,7 +116,7 @@ bool IsModalDialogOpen() { return !g_open.empty(); }
 void DismissModalDialogs() {
     for (Answer* answer : g_open) {
         answer->button = answer->standard;
-        g_main_loop_quit(answer->loop);
+        answer->answered = true;
     }
     // The page's print dialog is cancelled: nothing is printed unasked.
     GListModel* toplevels = gtk_window_get_toplevels();
