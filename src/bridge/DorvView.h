@@ -10,6 +10,7 @@
 #include "app/CloseGate.h"
 #include "bridge/Page.h"
 #include "bridge/PageInput.h"
+#include "bridge/ViewBusy.h"
 #include "course/CoursePages.h"
 #include "learner/LearnerData.h"
 #include "learner/LearnerStore.h"
@@ -108,11 +109,11 @@ public:
 
     // The learner data's file work waits for a slow file system: the poll
     // and the input wait as during a page call.
-    void BeginFileWait() { BeginPageCall(); }
-    void EndFileWait() { EndPageCall(); }
+    void BeginFileWait() { Enter(CViewBusy::Reason::Waiting); }
+    void EndFileWait() { Leave(CViewBusy::Reason::Waiting); }
 
     // True while a page call waits for its answer.
-    bool IsInPageCall() const { return m_nPageCallDepth > 0; }
+    bool IsInPageCall() const { return m_busy.Is(CViewBusy::Reason::Waiting); }
 
     // Input filter: true when the input is consumed and must not reach the page.
     bool PreTranslateInput(const PageInput& input);
@@ -152,8 +153,10 @@ private:
     void StopPolling();
     // Runs the learner lock's timer while this copy has a learner.
     void FollowLearnerClaim();
-    void BeginPageCall();
-    void EndPageCall();
+    // Work of `reason` begins and ends; once nothing keeps the view busy,
+    // deferred work runs.
+    void Enter(CViewBusy::Reason reason) { m_busy.Enter(reason); }
+    void Leave(CViewBusy::Reason reason);
     // Runs one page call (`call` makes it) for `function`, as CallScript
     // does: only on the course's pages, memory exhaustion shown, traced.
     bool RunPageCall(const std::string& function, size_t argumentCount,
@@ -162,9 +165,7 @@ private:
     // Deferred work: runs from the main loop once no page call waits and no
     // poll runs, in the order it was deferred.
     void Defer(std::function<void()> task);
-    bool IsBusy() const {
-        return m_nPageCallDepth > 0 || m_nPollDepth > 0 || m_nModalDepth > 0 || m_services.page.IsPrinting();
-    }
+    bool IsBusy() const { return m_busy.Any() || m_services.page.IsPrinting(); }
     void ScheduleDeferred();
     void RunDeferred();
     // Only the course's own pages are called: a page from elsewhere could
@@ -182,11 +183,9 @@ private:
     const CCoursePages& CoursePages();
     // Set once the page start-up has run; later loads repeat none of it.
     bool m_bPageStarted = false;
-    // Page calls now waiting for their answer, and polls now running (a
-    // modal message box inside a poll lets a later tick poll again).
-    int m_nPageCallDepth = 0;
-    int m_nPollDepth = 0;
-    int m_nModalDepth = 0;  // message boxes of the view now open
+    // Page calls and file work waiting, polls running, the view's message
+    // boxes open; the page's print dialog counts too (IsBusy).
+    CViewBusy m_busy;
     // A tick fell due while a page call waited: one poll is deferred for it.
     bool m_bPollHeld = false;
     bool m_bPollTimerOn = false;

@@ -11,9 +11,9 @@ void CDORVView::RequestClose() {
     StopPolling();
     if (!m_bForceQuit) {
         m_bConfirming = true;
-        ++m_nModalDepth;
+        Enter(CViewBusy::Reason::Message);
         bool confirmed = CQuitDlg(m_frame.GetCaption()).DoModal(m_services.quit);
-        --m_nModalDepth;
+        Leave(CViewBusy::Reason::Message);
         m_bConfirming = false;
         Trace("quit %s", confirmed ? "confirmed" : "cancelled");
         if (!confirmed) {

@@ -54,7 +54,7 @@ constexpr struct {
 }  // namespace
 
 void CDORVView::PollPageState() {
-    ++m_nPollDepth;
+    Enter(CViewBusy::Reason::Polling);
     auto guarded = [this](const std::function<void()>& step) { RunGuarded(step); };
     std::string answer;
     std::vector<std::string> lines;
@@ -68,8 +68,7 @@ void CDORVView::PollPageState() {
         guarded([&] { DispatchCommand(GetToken(line, ":", 0) + ":", TrimWhiteSpace(GetToken(line, ":", 1))); });
     }
     FollowLearnerClaim();
-    --m_nPollDepth;
-    if (!IsBusy()) ScheduleDeferred();
+    Leave(CViewBusy::Reason::Polling);
 }
 
 // Memory that runs out (a huge answer, a huge file) ends the step it

@@ -55,7 +55,7 @@ void CDORVView::OnTimer(unsigned id) {
         return;
     }
     if (id != kPollTimer || !m_bPollTimerOn) return;
-    if (m_nPageCallDepth > 0 || !m_deferred.empty() || m_services.page.IsPrinting()) {
+    if (IsInPageCall() || !m_deferred.empty() || m_services.page.IsPrinting()) {
         // Not inside a page call's wait, nor inside the page's print dialog
         // (a call started there would hold that dialog up); and after a
         // close request or other work posted before this tick: one poll,
@@ -104,10 +104,9 @@ void CDORVView::RunDeferred() {
 }
 
 void CDORVView::ShowMessage(const std::string& text) {
-    ++m_nModalDepth;
+    Enter(CViewBusy::Reason::Message);
     ShowAppMessage(m_services.messages, text);
-    --m_nModalDepth;
-    if (!IsBusy()) ScheduleDeferred();
+    Leave(CViewBusy::Reason::Message);
 }
 
 }  // namespace dorv

@@ -42,7 +42,7 @@ bool CDORVView::CallPollFunction(std::string& answer) {
 
 bool CDORVView::RunPageCall(const std::string& function, size_t argumentCount,
                             const std::function<bool(std::string& answer)>& call, std::string* result) {
-    BeginPageCall();
+    Enter(CViewBusy::Reason::Waiting);
     std::string answer;
     bool ok = false;
     bool exhausted = false;
@@ -51,7 +51,7 @@ bool CDORVView::RunPageCall(const std::string& function, size_t argumentCount,
     } catch (const std::bad_alloc&) {
         exhausted = true;  // the answer did not fit in memory
     }
-    EndPageCall();
+    Leave(CViewBusy::Reason::Waiting);
     if (exhausted) {
         Trace("call %s: out of memory", function.c_str());
         ShowMessage(kOutOfMemoryMessage);
@@ -79,17 +79,15 @@ bool CDORVView::CallScriptForText(const std::string& function, int receiveBuffer
 
 bool CDORVView::SetElementContent(const std::string& id, const std::string& html) {
     if (!IsServedPage()) return false;
-    BeginPageCall();
+    Enter(CViewBusy::Reason::Waiting);
     bool ok = m_services.page.SetElementContent(id, html);
-    EndPageCall();
+    Leave(CViewBusy::Reason::Waiting);
     Trace("set content of #%s: %s", id.c_str(), ok ? "done" : "no element");
     return ok;
 }
 
-void CDORVView::BeginPageCall() { ++m_nPageCallDepth; }
-
-void CDORVView::EndPageCall() {
-    --m_nPageCallDepth;
+void CDORVView::Leave(CViewBusy::Reason reason) {
+    m_busy.Leave(reason);
     if (!IsBusy()) ScheduleDeferred();
 }
 
