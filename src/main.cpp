@@ -1,5 +1,4 @@
 // Entry point: command line, start-up checks, then the window and the page.
-#include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
 
@@ -93,56 +92,6 @@ int RunCheck(const dorv::CommandLine& line) {
     };
     return dorv::RunCourseCheck(line.folders, line.json, services, stdout);
 }
-
-// SIGTERM (the session ends), SIGHUP (the terminal goes) and SIGINT (Ctrl+C)
-// close the course as a forced quit does: the history record and the
-// position are saved and the page is told. Handled from the main loop, never
-// inside a signal handler. Whatever holds the close up, the program is gone
-// within 2 seconds; a second signal ends it at once.
-class TerminationSignals {
-public:
-    explicit TerminationSignals(dorv::CDORVView& view) : m_view(view) {
-        for (int signum : {SIGTERM, SIGHUP, SIGINT}) {
-            m_sources.push_back(g_unix_signal_add_full(G_PRIORITY_HIGH, signum, OnSignal, new Caught{this, signum},
-                                                       [](gpointer data) { delete static_cast<Caught*>(data); }));
-        }
-    }
-    ~TerminationSignals() {
-        for (guint source : m_sources) g_source_remove(source);
-        if (m_deadline) g_source_remove(m_deadline);
-    }
-    TerminationSignals(const TerminationSignals&) = delete;
-    TerminationSignals& operator=(const TerminationSignals&) = delete;
-
-private:
-    struct Caught {
-        TerminationSignals* owner;
-        int signum;
-    };
-    static constexpr guint kDeadlineMs = 1900;
-
-    static gboolean OnSignal(gpointer data) {
-        auto* caught = static_cast<Caught*>(data);
-        TerminationSignals& self = *caught->owner;
-        if (self.m_deadline) EndNow(128 + caught->signum);
-        dorv::Trace("signal %d: closing", caught->signum);
-        self.m_deadline = g_timeout_add(
-            kDeadlineMs, [](gpointer) -> gboolean { EndNow(0); }, nullptr);
-        // A dialog that asks (the quit dialog) or tells is answered as OK:
-        // nobody is there to answer it.
-        dorv::DismissModalDialogs();
-        self.m_view.EndSession();
-        return G_SOURCE_CONTINUE;
-    }
-    [[noreturn]] static void EndNow(int status) {
-        std::fflush(nullptr);
-        _exit(status);
-    }
-
-    dorv::CDORVView& m_view;
-    std::vector<guint> m_sources;
-    guint m_deadline = 0;
-};
 
 // The application icon, built into the program in fixed sizes, joins the
 // icon theme before the first window: every window carries it from its
@@ -249,7 +198,6 @@ int RunCourse() {
         [&] { return view.CanExamineInput(); });
     filter.SetComposing([&] { return page.IsComposing(); });
     messages.SetParent(window.Window());
-    TerminationSignals signals(view);
     dorv::SessionEnd sessionEnd(
         [&] {
             dorv::DismissModalDialogs();

@@ -1,7 +1,11 @@
 #include "platform/system/SessionEnd.h"
 
 #include <gio/gunixfdlist.h>
+#include <glib-unix.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 
 #include "common/Trace.h"
 
@@ -21,9 +25,14 @@ SessionEnd::SessionEnd(std::function<void()> close, std::function<bool()> saved)
     : m_close(std::move(close)), m_saved(std::move(saved)), m_cancellable(g_cancellable_new()) {
     g_bus_get(G_BUS_TYPE_SYSTEM, m_cancellable, OnSystemBus, this);
     g_bus_get(G_BUS_TYPE_SESSION, m_cancellable, OnSessionBus, this);
+    for (int signum : {SIGTERM, SIGHUP, SIGINT}) {
+        m_signalSources.push_back(g_unix_signal_add_full(G_PRIORITY_HIGH, signum, OnSignal, new Caught{this, signum},
+                                                         [](gpointer data) { delete static_cast<Caught*>(data); }));
+    }
 }
 
 SessionEnd::~SessionEnd() {
+    for (guint source : m_signalSources) g_source_remove(source);
     g_cancellable_cancel(m_cancellable);
     g_object_unref(m_cancellable);
     if (m_deadline) g_source_remove(m_deadline);
@@ -152,26 +161,49 @@ void SessionEnd::OnClientSignal(GDBusConnection* bus, const char*, const char*, 
     }
 }
 
+gboolean SessionEnd::OnSignal(gpointer data) {
+    auto* caught = static_cast<Caught*>(data);
+    SessionEnd& self = *caught->owner;
+    if (self.m_bSignalled) EndNow(128 + caught->signum);
+    Trace("signal %d: closing", caught->signum);
+    self.m_bSignalled = true;
+    self.Begin("a signal ends the program");
+    return G_SOURCE_CONTINUE;
+}
+
 void SessionEnd::Begin(const char* why) {
     Trace("%s: closing the course", why);
-    if (m_saved()) return OnSaved();
     if (!m_deadline) {
-        // Whatever holds the close up, the end goes on after about 2 s.
         m_deadline = g_timeout_add(
-            kReleaseDeadlineMs,
+            kDeadlineMs,
             [](gpointer data) -> gboolean {
                 auto* self = static_cast<SessionEnd*>(data);
                 self->m_deadline = 0;
-                self->OnSaved();
+                self->OnDeadline();
                 return G_SOURCE_REMOVE;
             },
             this);
     }
+    if (m_saved()) return OnSaved();
     m_close();
 }
 
+// Whatever holds the close up, the end goes on; after a signal the program
+// ends here, saved or not.
+void SessionEnd::OnDeadline() {
+    OnSaved();
+    if (m_bSignalled) EndNow(0);
+}
+
+void SessionEnd::EndNow(int status) {
+    std::fflush(nullptr);
+    _exit(status);
+}
+
 void SessionEnd::OnSaved() {
-    if (m_deadline) {
+    // After a signal the deadline still ends the program, should the rest of
+    // the close sequence hang.
+    if (m_deadline && !m_bSignalled) {
         g_source_remove(m_deadline);
         m_deadline = 0;
     }

@@ -1,15 +1,20 @@
-// The end of the desktop session heard before the program's processes are
-// signalled: at shut-down and reboot (logind's PrepareForShutdown, held off
-// by a delay inhibitor while a course runs) and at log-out (the desktop's
-// session manager, GNOME's protocol). Either closes the course as
-// "ForceQuit:" does and then lets the end go on. Without the services (no
-// system or session bus, no session manager) nothing happens but a trace.
+// The end of the session, one path with one deadline: at shut-down and
+// reboot (logind's PrepareForShutdown, held off by a delay inhibitor while a
+// course runs), at log-out (the desktop's session manager, GNOME's
+// protocol), and at the signals that end a program (SIGTERM when the session
+// ends, SIGHUP when the terminal goes, SIGINT for Ctrl+C; handled from the
+// main loop, never inside a signal handler). Each closes the course as
+// "ForceQuit:" does and then lets the end go on; whatever holds the close up,
+// the end goes on after the deadline, and after a signal the program is gone
+// by then; a second signal ends it at once. Without the services (no system
+// or session bus, no session manager) only the signals are heard.
 #pragma once
 
 #include <gio/gio.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace dorv {
 
@@ -25,7 +30,13 @@ public:
     void OnSaved();
 
 private:
-    static constexpr guint kReleaseDeadlineMs = 2000;
+    // Within 2 s of the first word of the end: the rest of the close
+    // sequence has 1.5 s after the data is saved.
+    static constexpr guint kDeadlineMs = 1900;
+    struct Caught {
+        SessionEnd* owner;
+        int signum;
+    };
 
     static void OnSystemBus(GObject*, GAsyncResult* result, gpointer self);
     static void OnInhibited(GObject* bus, GAsyncResult* result, gpointer self);
@@ -35,7 +46,10 @@ private:
     static void OnRegistered(GObject* bus, GAsyncResult* result, gpointer self);
     static void OnClientSignal(GDBusConnection*, const char*, const char*, const char*, const char* signal,
                                GVariant* parameters, gpointer self);
+    static gboolean OnSignal(gpointer caught);
     void Begin(const char* why);
+    void OnDeadline();
+    [[noreturn]] static void EndNow(int status);
     void ReleaseInhibitor();
     void AnswerEndSession();
 
@@ -50,6 +64,8 @@ private:
     std::string m_clientPath;       // our client object at the session manager
     bool m_bEndSessionDue = false;  // the session manager waits for our answer
     guint m_deadline = 0;
+    std::vector<guint> m_signalSources;
+    bool m_bSignalled = false;  // a signal came: the program ends at the deadline
 };
 
 }  // namespace dorv
