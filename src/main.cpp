@@ -145,10 +145,7 @@ int RunCourse() {
     page.SetArrivalListener([&](const std::string& uri) { coursePages.AcceptMainPageArrival(uri); });
     dorv::GlibTimers timers;
     dorv::SoupUrlFetcher fetcher;
-    // The file work's workers may still wait on a hung server when the
-    // program ends: the store they use lives as long as the process.
-    auto* posixFiles = new dorv::PosixFileStore();  // NOLINT(cppcoreguidelines-owning-memory)
-    dorv::TimedFileStore files(*posixFiles);
+    dorv::TimedFileStore files(std::make_shared<dorv::PosixFileStore>());
     dorv::GioDriveList drives(app.m_configuredDrives);
     dorv::GtkMainWindow window(page.Widget());
     dorv::WindowZoom zoom(window.Window(), page.View(), app.m_nZoomPercent);

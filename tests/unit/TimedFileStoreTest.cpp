@@ -60,8 +60,9 @@ public:
 };
 
 TEST(TimedFileStore, AClosedFileIsClosedBeforeTheCloseReturns) {
-    CountedFiles inner;
-    TimedFileStore files(inner);
+    auto shared = std::make_shared<CountedFiles>();
+    CountedFiles& inner = *shared;
+    TimedFileStore files(shared);
     // Each worker's copy of the file must be gone by then, or the next open
     // of the same file finds its lock still held.
     for (int round = 0; round < 200; ++round) {
@@ -77,8 +78,9 @@ TEST(TimedFileStore, AClosedFileIsClosedBeforeTheCloseReturns) {
 }
 
 TEST(TimedFileStore, AHungPlaceGivesUpInTimeAndFailsAtOnceUntilItAnswers) {
-    HeldFiles inner;
-    TimedFileStore files(inner, 200);
+    auto shared = std::make_shared<HeldFiles>();
+    HeldFiles& inner = *shared;
+    TimedFileStore files(shared, 200);
     int waits = 0;
     files.SetWaitHooks([&] { ++waits; }, [&] { --waits; });
     int err = 0;

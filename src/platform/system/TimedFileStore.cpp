@@ -128,12 +128,12 @@ bool TimedFileStore::RunTimed(const std::string& path, const std::function<bool(
 
 IFileStore::Kind TimedFileStore::GetKind(const std::string& path) const {
     auto kind = std::make_shared<Kind>(Kind::None);
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     int err = 0;
     RunTimed(
         path,
-        [&inner, kind, path](int&) {
-            *kind = inner.GetKind(path);
+        [inner, kind, path](int&) {
+            *kind = inner->GetKind(path);
             return true;
         },
         err);
@@ -141,19 +141,19 @@ IFileStore::Kind TimedFileStore::GetKind(const std::string& path) const {
 }
 
 bool TimedFileStore::CreateFolder(const std::string& path) {
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     int err = 0;
     return RunTimed(
-        path, [&inner, path](int&) { return inner.CreateFolder(path); }, err);
+        path, [inner, path](int&) { return inner->CreateFolder(path); }, err);
 }
 
 std::unique_ptr<IOpenFile> TimedFileStore::Open(const std::string& path, OpenMode mode, int& err) {
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     auto opened = std::make_shared<std::unique_ptr<IOpenFile>>();
     bool ok = RunTimed(
         path,
-        [&inner, opened, path, mode](int& e) {
-            *opened = inner.Open(path, mode, e);
+        [inner, opened, path, mode](int& e) {
+            *opened = inner->Open(path, mode, e);
             return *opened != nullptr;
         },
         err);
@@ -165,85 +165,85 @@ std::unique_ptr<IOpenFile> TimedFileStore::Open(const std::string& path, OpenMod
 }
 
 bool TimedFileStore::WriteAtomically(const std::string& path, const std::string& bytes, int& err) {
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     return RunTimed(
-        path, [&inner, path, bytes](int& e) { return inner.WriteAtomically(path, bytes, e); }, err);
+        path, [inner, path, bytes](int& e) { return inner->WriteAtomically(path, bytes, e); }, err);
 }
 
 bool TimedFileStore::Rename(const std::string& from, const std::string& to, int& err) {
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     return RunTimed(
-        from, [&inner, from, to](int& e) { return inner.Rename(from, to, e); }, err);
+        from, [inner, from, to](int& e) { return inner->Rename(from, to, e); }, err);
 }
 
 bool TimedFileStore::DeleteFile(const std::string& path, int& err) {
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     return RunTimed(
-        path, [&inner, path](int& e) { return inner.DeleteFile(path, e); }, err);
+        path, [inner, path](int& e) { return inner->DeleteFile(path, e); }, err);
 }
 
 bool TimedFileStore::RemoveFolder(const std::string& path, int& err) {
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     return RunTimed(
-        path, [&inner, path](int& e) { return inner.RemoveFolder(path, e); }, err);
+        path, [inner, path](int& e) { return inner->RemoveFolder(path, e); }, err);
 }
 
 bool TimedFileStore::GetInfo(const std::string& path, Info& info, int& err) const {
     auto result = std::make_shared<Info>();
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     bool ok = RunTimed(
-        path, [&inner, result, path](int& e) { return inner.GetInfo(path, *result, e); }, err);
+        path, [inner, result, path](int& e) { return inner->GetInfo(path, *result, e); }, err);
     if (ok) info = *result;
     return ok;
 }
 
 bool TimedFileStore::ListFolder(const std::string& path, std::vector<std::string>& names, int& err) {
     auto result = std::make_shared<std::vector<std::string>>();
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     // The folder's own place: a path ending in "/" is the folder itself.
     bool ok = RunTimed(
-        path + "/", [&inner, result, path](int& e) { return inner.ListFolder(path, *result, e); }, err);
+        path + "/", [inner, result, path](int& e) { return inner->ListFolder(path, *result, e); }, err);
     if (ok) names = std::move(*result);
     return ok;
 }
 
 bool TimedFileStore::CreateNew(const std::string& path, const std::string& bytes, int& err) {
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     return RunTimed(
-        path, [&inner, path, bytes](int& e) { return inner.CreateNew(path, bytes, e); }, err);
+        path, [inner, path, bytes](int& e) { return inner->CreateNew(path, bytes, e); }, err);
 }
 
 bool TimedFileStore::TakeLock(const std::string& path, const std::string& owner, unsigned waitMs,
                               const TakeOverRule& mayTakeOver, int& err) {
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     return RunTimed(
         path,
-        [&inner, path, owner, waitMs, mayTakeOver](int& e) {
-            return inner.TakeLock(path, owner, waitMs, mayTakeOver, e);
+        [inner, path, owner, waitMs, mayTakeOver](int& e) {
+            return inner->TakeLock(path, owner, waitMs, mayTakeOver, e);
         },
         err);
 }
 
 void TimedFileStore::ReleaseLock(const std::string& path, const std::string& owner) {
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     int err = 0;
     RunTimed(
         path,
-        [&inner, path, owner](int&) {
-            inner.ReleaseLock(path, owner);
+        [inner, path, owner](int&) {
+            inner->ReleaseLock(path, owner);
             return true;
         },
         err);
 }
 
 bool TimedFileStore::IsShared(const std::string& path) {
-    IFileStore& inner = m_inner;
+    std::shared_ptr<IFileStore> inner = m_inner;
     auto shared = std::make_shared<bool>(false);
     int err = 0;
     RunTimed(
         path,
-        [&inner, shared, path](int&) {
-            *shared = inner.IsShared(path);
+        [inner, shared, path](int&) {
+            *shared = inner->IsShared(path);
             return true;
         },
         err);

@@ -20,9 +20,10 @@ class TimedFileStore : public IFileStore {
 public:
     static constexpr unsigned kDeadlineMs = 10000;
 
-    // `inner` must stand calls from several threads at once.
-    explicit TimedFileStore(IFileStore& inner, unsigned deadlineMs = kDeadlineMs)
-        : m_inner(inner), m_deadlineMs(deadlineMs) {}
+    // `inner` must stand calls from several threads at once. Workers that
+    // still wait on a hung server when this store goes keep it alive.
+    explicit TimedFileStore(std::shared_ptr<IFileStore> inner, unsigned deadlineMs = kDeadlineMs)
+        : m_inner(std::move(inner)), m_deadlineMs(deadlineMs) {}
 
     void SetWaitHooks(std::function<void()> begin, std::function<void()> end) {
         m_begin = std::move(begin);
@@ -43,9 +44,9 @@ public:
                   int& err) override;
     void ReleaseLock(const std::string& path, const std::string& owner) override;
     bool IsShared(const std::string& path) override;
-    const CopyId& Self() const override { return m_inner.Self(); }
-    bool IsRunningHere(long pid) const override { return m_inner.IsRunningHere(pid); }
-    long long Now() const override { return m_inner.Now(); }
+    const CopyId& Self() const override { return m_inner->Self(); }
+    bool IsRunningHere(long pid) const override { return m_inner->IsRunningHere(pid); }
+    long long Now() const override { return m_inner->Now(); }
 
     // Runs `work` on a worker thread and waits for it, the main loop going
     // on meanwhile; false (ETIMEDOUT in `err`) when it ran out of time.
@@ -59,7 +60,7 @@ private:
         std::multiset<std::string> folders;
     };
 
-    IFileStore& m_inner;
+    std::shared_ptr<IFileStore> m_inner;
     std::shared_ptr<Stuck> m_stuck = std::make_shared<Stuck>();
     unsigned m_deadlineMs;
     std::function<void()> m_begin;
