@@ -17,18 +17,6 @@ std::string_view Trim(std::string_view s) {
     return s.substr(begin, end - begin + 1);
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // Splits off the next line; lines end in CR LF, LF or CR.
 std::string_view NextLine(std::string_view& rest) {
     size_t end = rest.find_first_of("\r\n");
@@ -89,14 +77,14 @@ std::string CIniFile::GetString(std::string_view section, std::string_view key) 
             if (sectionSeen) return {};
             size_t close = line.find(']');
             std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
-            inSection = EqualsNoCase(name, section);
+            inSection = EqualsIgnoringAsciiCase(name, section);
             sectionSeen = inSection;
             continue;
         }
         if (!inSection) continue;
         size_t equals = line.find('=');
         if (equals == std::string_view::npos) continue;
-        if (EqualsNoCase(Trim(line.substr(0, equals)), key)) {
+        if (EqualsIgnoringAsciiCase(Trim(line.substr(0, equals)), key)) {
             return Unquote(Trim(line.substr(equals + 1)));
         }
     }

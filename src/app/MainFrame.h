@@ -14,6 +14,7 @@ public:
     CMainFrame(IFrameWindow& window, ICloseGate& gate);
     CMainFrame(const CMainFrame&) = delete;
     CMainFrame& operator=(const CMainFrame&) = delete;
+    ~CMainFrame() = default;
 
     // The close gate: every close request arrives here. Once the close
     // sequence has finished the window closes; until then the request

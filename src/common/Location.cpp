@@ -59,6 +59,15 @@ std::string AsciiLowered(std::string_view text) {
     return out;
 }
 
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lowered = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lowered(a[i]) != lowered(b[i])) return false;
+    }
+    return true;
+}
+
 bool IsUrlLocation(const std::string& location) {
     return location.rfind("http://", 0) == 0 || location.rfind("https://", 0) == 0;
 }

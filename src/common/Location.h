@@ -10,6 +10,8 @@ namespace dorv {
 
 // `text` with ASCII capitals made small; other bytes stay.
 std::string AsciiLowered(std::string_view text);
+// Whether `a` and `b` are equal but for the case of ASCII letters.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // An http:// or https:// URL (exact lower-case scheme).
 bool IsUrlLocation(const std::string& location);

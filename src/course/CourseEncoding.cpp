@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/Location.h"
+#include "common/TextEncoding.h"
 
 namespace dorv {
 namespace {
@@ -21,35 +22,12 @@ bool HasByteOrderMark(std::string_view bytes) {
     return starts("\xEF\xBB\xBF") || starts("\xFE\xFF") || starts("\xFF\xFE");
 }
 
-// Whether the bytes are valid UTF-8 (shortest forms, no surrogates) and
-// hold at least one character outside ASCII.
+// Whether the bytes are valid UTF-8 and hold at least one character outside
+// ASCII.
 bool IsUtf8WithNonAscii(std::string_view bytes) {
-    bool nonAscii = false;
-    size_t i = 0;
-    while (i < bytes.size()) {
-        auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        nonAscii = true;
-        size_t length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-        if (length == 0 || i + length > bytes.size()) return false;
-        auto second = static_cast<unsigned char>(bytes[i + 1]);
-        unsigned low = 0x80;
-        unsigned high = 0xBF;
-        if (c == 0xE0) low = 0xA0;
-        if (c == 0xED) high = 0x9F;
-        if (c == 0xF0) low = 0x90;
-        if (c == 0xF4) high = 0x8F;
-        if (second < low || second > high) return false;
-        for (size_t k = 2; k < length; ++k) {
-            auto next = static_cast<unsigned char>(bytes[i + k]);
-            if (next < 0x80 || next > 0xBF) return false;
-        }
-        i += length;
-    }
-    return nonAscii;
+    bool nonAscii =
+        std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return nonAscii && IsValidUtf8(bytes);
 }
 
 // The engine looks for a page's own declaration near its start: a <meta>
