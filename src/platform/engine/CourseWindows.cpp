@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/PageArea.h"
 #include "common/Trace.h"
 #include "platform/engine/CourseEngine.h"
 #include "platform/engine/WebKitPage.h"
 
 namespace dorv {
 namespace {
-
-constexpr int kDefaultWidth = 800;
-constexpr int kDefaultHeight = 600;
 
 bool IsEmptyPage(const char* uri) { return !uri || !*uri || std::strcmp(uri, "about:blank") == 0; }
 
@@ -53,8 +51,8 @@ void CourseWindows::OnReadyToShow(WebKitWebView* view, gpointer self) {
     gtk_window_set_destroy_with_parent(window, TRUE);
     GdkRectangle geometry{};
     webkit_window_properties_get_geometry(webkit_web_view_get_window_properties(view), &geometry);
-    gtk_window_set_default_size(window, geometry.width > 0 ? geometry.width : kDefaultWidth,
-                                geometry.height > 0 ? geometry.height : kDefaultHeight);
+    gtk_window_set_default_size(window, geometry.width > 0 ? geometry.width : kPageWidth,
+                                geometry.height > 0 ? geometry.height : kPageHeight);
     gtk_window_set_resizable(window,
                              webkit_window_properties_get_resizable(webkit_web_view_get_window_properties(view)));
     gtk_window_set_child(window, GTK_WIDGET(view));

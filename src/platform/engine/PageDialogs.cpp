@@ -1,11 +1,11 @@
 #include "platform/engine/PageDialogs.h"
 
-#include <cstring>
 #include <vector>
 
 #include "common/DialogTexts.h"
 #include "common/Tokens.h"
 #include "common/Trace.h"
+#include "platform/engine/EngineWidgets.h"
 #include "platform/system/UserLanguages.h"
 
 namespace dorv {
@@ -71,8 +71,7 @@ gboolean PageDialogs::Relabel(gpointer data) {
     if (view) {
         DialogButtonTexts texts = ButtonTextsFor(UserLanguages());
         for (GtkWidget* child = gtk_widget_get_first_child(view); child; child = gtk_widget_get_next_sibling(child)) {
-            if (!std::strstr(G_OBJECT_TYPE_NAME(child), "ScriptDialog") ||
-                g_object_get_data(G_OBJECT(child), kRelabelled)) {
+            if (!IsScriptDialog(child) || g_object_get_data(G_OBJECT(child), kRelabelled)) {
                 continue;
             }
             g_object_set_data(G_OBJECT(child), kRelabelled, GINT_TO_POINTER(1));

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "common/Trace.h"
+#include "platform/engine/EngineWidgets.h"
 #include "platform/system/BuiltIns.h"
 #include "platform/system/MainLoopWait.h"
 
@@ -281,11 +282,9 @@ bool WebKitPage::IsInputEnabled() const { return gtk_widget_get_sensitive(Widget
 bool WebKitPage::IsShowingDialog() const {
     if (m_bPrinting) return true;
     // The engine shows the page's alert, confirm and prompt dialogs (and its
-    // log-in dialog) as a child widget laid over the page, of a type of its
-    // own whose name says "Dialog". Its other children (the input method's
-    // text view) are no dialogs.
+    // log-in dialog) as a child widget laid over the page.
     for (GtkWidget* child = gtk_widget_get_first_child(Widget()); child; child = gtk_widget_get_next_sibling(child)) {
-        if (gtk_widget_get_visible(child) && std::strstr(G_OBJECT_TYPE_NAME(child), "Dialog")) return true;
+        if (gtk_widget_get_visible(child) && IsEngineDialog(child)) return true;
     }
     return false;
 }
@@ -322,7 +321,7 @@ gboolean WebKitPage::OnPrint(WebKitWebView* view, WebKitPrintOperation* operatio
                                     G_CALLBACK(+[](GListModel* list, guint position, guint, guint count, gpointer) {
                                         for (guint i = position; i < position + count; ++i) {
                                             auto* window = static_cast<GtkWindow*>(g_list_model_get_item(list, i));
-                                            if (std::strcmp(G_OBJECT_TYPE_NAME(window), "GtkPrintUnixDialog") == 0) {
+                                            if (IsPrintDialog(window)) {
                                                 gtk_window_set_hide_on_close(window, TRUE);
                                             }
                                             g_object_unref(window);

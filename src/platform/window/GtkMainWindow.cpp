@@ -4,6 +4,7 @@
 #include <gdk/x11/gdkx.h>
 #endif
 
+#include "common/PageArea.h"
 #include "common/Trace.h"
 #include "platform/window/GtkModalDialog.h"
 #include "platform/window/X11Window.h"
@@ -50,7 +51,7 @@ void MeasurePageArea(GtkWidget* area, GtkOrientation orientation, int, int* mini
     for (GtkWidget* child = gtk_widget_get_first_child(area); child; child = gtk_widget_get_next_sibling(child)) {
         gtk_widget_measure(child, orientation, -1, nullptr, nullptr, nullptr, nullptr);
     }
-    int width = GtkMainWindow::kPageWidth, height = GtkMainWindow::kPageHeight;
+    int width = kPageWidth, height = kPageHeight;
     if (GtkWidget* page = gtk_widget_get_first_child(area)) gtk_widget_get_size_request(page, &width, &height);
     *minimum = *natural = orientation == GTK_ORIENTATION_HORIZONTAL ? width : height;
     *minimumBaseline = *naturalBaseline = -1;

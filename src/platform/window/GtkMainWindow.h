@@ -14,9 +14,6 @@ namespace dorv {
 
 class GtkMainWindow : public IFrameWindow {
 public:
-    static constexpr int kPageWidth = 800;
-    static constexpr int kPageHeight = 600;
-
     struct Handlers {
         std::function<void()> close;      // close button, Alt+F4, Exit, Ctrl+W
         std::function<void()> about;      // Help > About

@@ -1,10 +1,10 @@
 #include "platform/window/GtkModalDialog.h"
 
+#include "platform/engine/EngineWidgets.h"
 #include "platform/system/MainLoopWait.h"
 #include "platform/window/X11Window.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace dorv {
 namespace {
@@ -122,7 +122,7 @@ void DismissModalDialogs() {
     GListModel* toplevels = gtk_window_get_toplevels();
     for (guint i = 0; i < g_list_model_get_n_items(toplevels); ++i) {
         auto* window = static_cast<GtkWindow*>(g_list_model_get_item(toplevels, i));
-        if (std::strcmp(G_OBJECT_TYPE_NAME(window), "GtkPrintUnixDialog") == 0) gtk_window_close(window);
+        if (IsPrintDialog(window)) gtk_window_close(window);
         g_object_unref(window);
     }
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "common/PageArea.h"
 #include "common/Trace.h"
 #include "platform/window/GtkMainWindow.h"
 
@@ -149,8 +150,8 @@ void WindowZoom::OnAfterPaint(gpointer self) {
 }
 
 void WindowZoom::SizePage() {
-    int width = Scaled(GtkMainWindow::kPageWidth, m_percent);
-    int height = Scaled(GtkMainWindow::kPageHeight, m_percent);
+    int width = Scaled(kPageWidth, m_percent);
+    int height = Scaled(kPageHeight, m_percent);
     Trace("zoom %d %%: page area %dx%d", m_percent, width, height);
     gtk_widget_set_size_request(GTK_WIDGET(m_page), width, height);
     webkit_web_view_set_zoom_level(m_page, m_percent / 100.0);
