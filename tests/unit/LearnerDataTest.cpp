@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "Fakes.h"
+#include "LearnerDataRig.h"
 #include "ScriptPage.h"
 #include "learner/LearnerStore.h"
 #include "learner/ScriptHost.h"
@@ -32,39 +33,8 @@ namespace fs = std::filesystem;
 using test::ReadBytes;
 using test::ScriptPage;
 
-const std::string kHeader(CLearnerStore::kHistoryHeader, CLearnerStore::kHistoryHeaderSize);
-
-class LearnerDataTest : public ::testing::Test {
-protected:
-    LearnerDataTest() {
-        fs::create_directories(Root() / "home/Documents");
-        fs::create_directories(Root() / "stick");
-        drives.places = {{'C', DriveType::Fixed, Root() / "home", true, true},
-                         {'F', DriveType::Removable, Root() / "stick", true, false}};
-        drives.documents = Root() / "home/Documents";
-        store.SetCourseFolderName("ENG");
-    }
-    fs::path Root() const { return folder.Path(); }
-    fs::path Stick() const { return Root() / "stick/PLENA/ENG"; }
-    // Drive F, learner `name` created and selected.
-    void SelectOnStick(const std::string& name) {
-        data.SelectDrive("F");
-        page.answers["GetPrefSize"] = "3";
-        page.answers["GetPrefData"] = "p,1";
-        data.CreateLearnerFolder(name);
-        data.SelectLearner(name);
-        page.calls.clear();
-    }
-
-    test::ScratchFolder folder;
-    PosixFileStore files;
-    test::FakeDriveList drives;
-    test::FakeMessageBox box;
-    ScriptPage page;
-    CLearnerStore store{files, drives, box};
-    std::string learnerFolder;
-    CLearnerData data{{page, files, drives, box}, store, learnerFolder};
-};
+using test::kHeader;
+using test::LearnerDataTest;
 
 TEST_F(LearnerDataTest, CourseDataFolderFollowsTheDrive) {
     data.SelectDrive("C");
@@ -308,148 +278,6 @@ TEST_F(LearnerDataTest, AFileTheUserMayNotWriteIsNotReplaced) {
     EXPECT_EQ(ReadBytes(task), "kept");
 }
 
-// File systems that refuse flock (NFS) or every lock (NFSv3 without a lock
-// manager): loads and saves go on, with byte-range locks where they work.
-TEST(FileLocks, RefusedLocksNeverFailALoadOrASave) {
-    test::ScratchFolder scratch;
-    const std::string path = scratch.Write("PREF.PRF", "old");
-    static int refusal = 0;
-    auto refuse = [](int, int) {
-        errno = refusal;
-        return -1;
-    };
-    for (int err : {EBADF, ENOLCK, EOPNOTSUPP, EINVAL}) {
-        refusal = err;
-        PosixFileStore nfs({refuse, PosixFileStore::kSystemLocks.range});
-        std::string bytes;
-        int e = 0;
-        EXPECT_TRUE(ReadWholeFile(nfs, path, bytes, e)) << err;
-        EXPECT_TRUE(nfs.WriteAtomically(path, "new", e)) << err << " " << e;
-        // Byte-range locks still hold two copies off.
-        PosixFileStore other({refuse, PosixFileStore::kSystemLocks.range});
-        {
-            auto reading = nfs.Open(path, IFileStore::OpenMode::ReadExisting, e);
-            ASSERT_TRUE(reading);
-            EXPECT_FALSE(other.WriteAtomically(path, "clash", e));
-            EXPECT_EQ(e, EWOULDBLOCK);
-        }
-        // No lock at all: everything works unlocked.
-        PosixFileStore bare({refuse, [](int, struct flock*) {
-                                 errno = ENOLCK;
-                                 return -1;
-                             }});
-        EXPECT_TRUE(bare.WriteAtomically(path, "bare", e));
-        EXPECT_TRUE(ReadWholeFile(bare, path, bytes, e));
-        EXPECT_EQ(bytes, "bare");
-    }
-    // Another error of the lock call is no refusal.
-    refusal = EIO;
-    PosixFileStore broken({refuse, PosixFileStore::kSystemLocks.range});
-    int e = 0;
-    std::string bytes;
-    EXPECT_FALSE(ReadWholeFile(broken, path, bytes, e));
-    EXPECT_EQ(e, EIO);
-}
-
-TEST_F(LearnerDataTest, HistoryFileGetsItsHeaderAndRecordsBackToBack) {
-    SelectOnStick("taro");
-    page.answers["GetLogData"] = "";
-    EXPECT_FALSE(data.SaveHistoryRecord());
-    EXPECT_FALSE(fs::exists(Stick() / "taro/HISTORY.DAT"));
-    page.answers["GetLogData"] = "DEMO,1,日本";
-    EXPECT_TRUE(data.SaveHistoryRecord());
-    page.answers["GetLogData"] = "x\n";
-    EXPECT_TRUE(data.SaveHistoryRecord());
-    EXPECT_EQ(kHeader.size(), 85u);
-    EXPECT_EQ(ReadBytes(Stick() / "taro/HISTORY.DAT"), kHeader + "DEMO,1,\x93\xfa\x96{x\n");
-    EXPECT_TRUE(box.shown.empty());
-}
-
-TEST_F(LearnerDataTest, InvalidHistoryFilesAreSetAside) {
-    SelectOnStick("taro");
-    const fs::path history = Stick() / "taro/HISTORY.DAT";
-    page.answers["GetLogData"] = "r";
-    static long long now = 0;
-    store.SetClock([] { return now; });
-    struct Case {
-        std::string content;
-        long long seconds;
-        std::string setAside;
-    };
-    std::string crlf = kHeader;
-    crlf.insert(crlf.size() - 1, "\r");
-    for (const Case& c : std::vector<Case>{
-             {kHeader.substr(0, 84), 1262304000, "HISTORY.DAT-1262304000"},
-             {crlf, 2147483648LL + 5, "HISTORY.DAT--2147483643"},
-             {"cd" + kHeader.substr(2), 4294967296LL + 7, "HISTORY.DAT-7"},
-         }) {
-        std::ofstream(history, std::ios::binary) << c.content;
-        now = c.seconds;
-        box.shown.clear();
-        EXPECT_TRUE(data.SaveHistoryRecord());
-        EXPECT_EQ(box.shown,
-                  std::vector<std::string>{"Error: ログファイルの内容が不正です。\n\n新規に学習履歴を作ります。"});
-        EXPECT_EQ(ReadBytes(Stick() / "taro" / c.setAside), c.content);
-        EXPECT_EQ(ReadBytes(history), kHeader + "r");
-    }
-    // Set aside twice in one second: the second rename fails, the record is
-    // dropped and the invalid file stays.
-    std::ofstream(history, std::ios::binary) << "bad";
-    box.shown.clear();
-    EXPECT_TRUE(data.SaveHistoryRecord());
-    ASSERT_EQ(box.shown.size(), 2u);
-    EXPECT_EQ(box.shown[1], "Access to " + history.string() + " was denied.");
-    EXPECT_EQ(ReadBytes(history), "bad");
-
-    // An empty file gets its header silently.
-    std::ofstream(history, std::ios::binary).close();
-    box.shown.clear();
-    EXPECT_TRUE(data.SaveHistoryRecord());
-    EXPECT_EQ(ReadBytes(history), kHeader + "r");
-    EXPECT_TRUE(box.shown.empty());
-}
-
-// The notice of an invalid history stays open while the page polls on; a
-// command that selects another learner meanwhile changes nothing of what the
-// notice's append works on.
-TEST_F(LearnerDataTest, TheInvalidHistoryNoticeActsOnItsOwnLearner) {
-    SelectOnStick("削除");
-    page.answers["GetLogData"] = "del\n";
-    ASSERT_TRUE(data.SaveHistoryRecord());
-    SelectOnStick("三郎");
-    const fs::path saburo = Stick() / "三郎", other = Stick() / "削除";
-    std::ofstream(saburo / "HISTORY.DAT", std::ios::binary) << "broken";
-    static long long now = 1262304000;
-    store.SetClock([] { return now; });
-    box.whileShown = [&] {
-        box.whileShown = nullptr;
-        data.SelectLearner("削除");
-    };
-    page.answers["GetLogData"] = "saburo\n";
-    EXPECT_TRUE(data.SaveHistoryRecord());
-    EXPECT_EQ(box.shown,
-              std::vector<std::string>{"Error: ログファイルの内容が不正です。\n\n新規に学習履歴を作ります。"});
-    EXPECT_EQ(ReadBytes(saburo / "HISTORY.DAT-1262304000"), "broken");
-    EXPECT_EQ(ReadBytes(saburo / "HISTORY.DAT"), kHeader + "saburo\n");
-    EXPECT_EQ(ReadBytes(other / "HISTORY.DAT"), kHeader + "del\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
-    // The learner the page chose meanwhile is the one of the next record.
-    page.answers["GetLogData"] = "next\n";
-    EXPECT_TRUE(data.SaveHistoryRecord());
-    EXPECT_EQ(ReadBytes(other / "HISTORY.DAT"), kHeader + "del\nnext\n");
-}
-
-TEST_F(LearnerDataTest, HistoryWithoutALearnerOrItsFolder) {
-    page.answers["GetLogData"] = "r";
-    EXPECT_TRUE(data.SaveHistoryRecord());  // before "User:": dropped, nothing shown
-    EXPECT_TRUE(box.shown.empty());
-    data.SelectDrive("F");
-    data.SelectLearner("nobody");
-    EXPECT_TRUE(data.SaveHistoryRecord());
-    EXPECT_EQ(box.shown, (std::vector<std::string>{"Error: No such file or directory\nログファイルを開けませんでした。",
-                                                   "学習履歴は保存されません。"}));
-}
-
 TEST_F(LearnerDataTest, LearnerNamesThatReachElsewhereAreRefused) {
     SelectOnStick("taro");
     page.answers["GetPrefSize"] = "1";
@@ -528,42 +356,5 @@ TEST_F(LearnerDataTest, DriveListNamesWritableRemovableNetworkAndTheUsersOwnPlac
     EXPECT_EQ(page.calls.back(), "UpdateDrives()");
 }
 
-// A child saves through the real code without pause and is killed at random
-// moments: every file holds its old content or its new one, never a mix.
-TEST(AtomicWrites, SurviveBeingKilledAtAnyMoment) {
-    test::ScratchFolder folder;
-    const std::string a(60000, 'a'), b = std::string(90000, 'b') + "end";
-    const std::vector<std::string> names = {"PREF.PRF", "TASK.DAT", "SCORE.DAT"};
-    PosixFileStore files;
-    int err = 0;
-    for (const std::string& name : names) ASSERT_TRUE(files.WriteAtomically(folder.Path() / name, a, err));
-    std::mt19937 random(12345);
-    for (int kill = 0; kill < 200; ++kill) {
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            for (unsigned i = 0;; ++i) {
-                for (const std::string& name : names) files.WriteAtomically(folder.Path() / name, i % 2 ? a : b, err);
-            }
-        }
-        usleep(std::uniform_int_distribution<useconds_t>(0, 8000)(random));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        waitpid(child, &status, 0);
-        for (const std::string& name : names) {
-            std::string content = ReadBytes(folder.Path() / name);
-            ASSERT_TRUE(content == a || content == b)
-                << name << " after kill " << kill << ": " << content.size() << " bytes";
-        }
-    }
-}
-
-}  // namespace
-}  // namespace dorv
-
-namespace dorv {
-namespace {
-
-// Only places that behave as local files are drives.
 }  // namespace
 }  // namespace dorv

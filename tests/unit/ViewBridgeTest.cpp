@@ -1,10 +1,10 @@
-// Page calls, page start-up, the poll and the input filter of the view,
-// against a fake page.
+// Page calls, page start-up and the poll of the view, against a fake page.
 #include <gtest/gtest.h>
 
 #include <new>
 
 #include "Fakes.h"
+#include "ViewBridgeRig.h"
 #include "ViewRig.h"
 #include "app/DorvApp.h"
 #include "app/MainFrame.h"
@@ -13,35 +13,9 @@
 namespace dorv {
 namespace {
 
-using Args = std::vector<std::string>;
+using test::Args;
+using test::ViewBridgeTest;
 using Call = test::FakePage::Call;
-
-class ViewBridgeTest : public ::testing::Test, protected test::ViewRig {
-protected:
-    ViewBridgeTest() {
-        app.m_strConfig = folder.Write("course.xml",
-                                       "<config file_title=\"ENG\" software=\" PLENA DORV \tVer 3.0\" "
-                                       "courseware=\"英語 Ver 2.1 \" copyright=\" (C) X \"/>");
-        app.m_strMain = folder.Write("main.html", "");
-    }
-
-    // GetState answers the given texts in turn, then "".
-    void Answer(std::vector<std::string> answers) {
-        auto queue = std::make_shared<std::vector<std::string>>(std::move(answers));
-        page.functions["GetState"] = [queue](const Args&) -> std::optional<std::string> {
-            if (queue->empty()) return "";
-            std::string next = queue->front();
-            queue->erase(queue->begin());
-            return next;
-        };
-    }
-    void Define(const std::string& name, std::string result = "") {
-        page.functions[name] = [result](const Args&) { return std::optional<std::string>(result); };
-    }
-    void Poll() { view.OnTimer(CDORVView::kPollTimer); }
-
-    test::ScratchFolder folder;
-};
 
 TEST_F(ViewBridgeTest, CallScriptSplitsTheArgumentStringAndReportsFailures) {
     Define("F", "r");
@@ -347,122 +321,6 @@ TEST_F(ViewBridgeTest, AHeldTickNeverPollsAfterTheCloseSequenceStoppedThePoll) {
     EXPECT_EQ(quit.captions.size(), 1u);
     EXPECT_EQ(polls, 1);                                         // the held tick went with the stopped poll
     EXPECT_EQ(timers.running.count(CDORVView::kPollTimer), 1u);  // cancelled: polling again
-}
-
-TEST_F(ViewBridgeTest, FilterAsksNothingOfAWaitingOrDialogShowingPage) {
-    using K = PageInput::Kind;
-    using Key = PageInput::Key;
-    Define("FullScr", "1");
-    Define("IsFullScr", "1");
-    Define("SetDebugMode");
-    page.functions["Slow"] = [&](const Args&) -> std::optional<std::string> {
-        EXPECT_FALSE(view.CanExamineInput());  // the filter holds input until the call returns
-        EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Space}));
-        EXPECT_FALSE(view.PreTranslateInput({K::LeftButtonDown}));
-        page.showingDialog = true;
-        EXPECT_TRUE(view.CanExamineInput());  // ... unless the page shows a dialog
-        page.showingDialog = false;
-        return "";
-    };
-    EXPECT_TRUE(view.CallScript("Slow", ""));
-    EXPECT_TRUE(view.CanExamineInput());
-    page.showingDialog = true;
-    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Escape}));
-    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
-    EXPECT_EQ(page.CalledNames(), std::vector<std::string>{"Slow"});
-    page.showingDialog = false;
-    EXPECT_TRUE(view.PreTranslateInput({K::KeyDown, Key::Space}));
-}
-
-TEST_F(ViewBridgeTest, CtrlSwitchesDebugModeOnlyWithoutADebugSetting) {
-    using K = PageInput::Kind;
-    using Key = PageInput::Key;
-    Define("SetDebugMode");
-    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
-    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
-    EXPECT_FALSE(view.PreTranslateInput({K::KeyUp, Key::Control}));
-    EXPECT_EQ(page.calls,
-              (std::vector<Call>{{"SetDebugMode", {"3"}}, {"SetDebugMode", {"3"}}, {"SetDebugMode", {"0"}}}));
-
-    page.calls.clear();
-    app.m_strDebug = "1";
-    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Control}));
-    EXPECT_FALSE(view.PreTranslateInput({K::KeyUp, Key::Control}));
-    EXPECT_TRUE(page.calls.empty());
-}
-
-TEST_F(ViewBridgeTest, ACtrlReleaseThatMissedThePageIsToldOnce) {
-    using K = PageInput::Kind;
-    using Key = PageInput::Key;
-    Define("SetDebugMode");
-    EXPECT_TRUE(view.OnDebugKeyLifted()) << "nothing to tell";
-    view.PreTranslateInput({K::KeyDown, Key::Control});
-    EXPECT_TRUE(view.IsDebugKeyDown());
-    // A page that cannot answer now is told later.
-    page.showingDialog = true;
-    EXPECT_FALSE(view.OnDebugKeyLifted());
-    page.showingDialog = false;
-    EXPECT_TRUE(view.OnDebugKeyLifted());
-    EXPECT_FALSE(view.IsDebugKeyDown());
-    // The release itself arriving after that tells nothing more; the next
-    // press and release are told as usual.
-    view.PreTranslateInput({K::KeyUp, Key::Control});
-    view.PreTranslateInput({K::KeyDown, Key::Control});
-    view.PreTranslateInput({K::KeyUp, Key::Control});
-    EXPECT_EQ(page.calls,
-              (std::vector<Call>{
-                  {"SetDebugMode", {"3"}}, {"SetDebugMode", {"0"}}, {"SetDebugMode", {"3"}}, {"SetDebugMode", {"0"}}}));
-}
-
-TEST_F(ViewBridgeTest, SpaceIsConsumedOnlyWhenThePageActs) {
-    using K = PageInput::Kind;
-    using Key = PageInput::Key;
-    Define("FullScr", "0");
-    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Space}));
-    Define("FullScr", "1");
-    EXPECT_TRUE(view.PreTranslateInput({K::KeyDown, Key::Space}));
-    EXPECT_FALSE(view.PreTranslateInput({K::KeyUp, Key::Space}));
-    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Other}));
-    EXPECT_EQ(page.CalledNames(), (std::vector<std::string>{"FullScr", "FullScr"}));
-}
-
-TEST_F(ViewBridgeTest, EscapeAndClickLeaveFullScreenMode) {
-    using K = PageInput::Kind;
-    using Key = PageInput::Key;
-    Define("FullScr", "1");
-    Define("IsFullScr", "true");  // not "1": not in full-screen mode
-    EXPECT_FALSE(view.PreTranslateInput({K::KeyDown, Key::Escape}));
-    EXPECT_FALSE(view.PreTranslateInput({K::LeftButtonDown}));
-    EXPECT_EQ(page.CalledNames(), (std::vector<std::string>{"IsFullScr", "IsFullScr"}));
-
-    page.calls.clear();
-    Define("IsFullScr", "1");
-    EXPECT_TRUE(view.PreTranslateInput({K::LeftButtonDown}));
-    EXPECT_TRUE(view.PreTranslateInput({K::KeyDown, Key::Escape}));
-    EXPECT_EQ(page.calls, (std::vector<Call>{
-                              {"IsFullScr", {}}, {"FullScr", {"false"}}, {"IsFullScr", {}}, {"FullScr", {"false"}}}));
-}
-
-TEST_F(ViewBridgeTest, AnInsensitivePageFiltersNothing) {
-    Define("FullScr", "1");
-    page.inputEnabled = false;
-    EXPECT_FALSE(view.PreTranslateInput({PageInput::Kind::KeyDown, PageInput::Key::Space}));
-    EXPECT_TRUE(page.calls.empty());
-}
-
-TEST_F(ViewBridgeTest, FullScreenCommandState) {
-    bool enabled = true;
-    view.OnUpdateFullScreen(enabled);  // no FullScrOK: untouched
-    EXPECT_TRUE(enabled);
-    Define("FullScrOK", "0");
-    view.OnUpdateFullScreen(enabled);
-    EXPECT_FALSE(enabled);
-    Define("FullScrOK", "1");
-    view.OnUpdateFullScreen(enabled);
-    EXPECT_TRUE(enabled);
-    Define("FullScr", "1");
-    view.OnFullScreen();
-    EXPECT_EQ(page.calls.back().name, "FullScr");
 }
 
 TEST_F(ViewBridgeTest, EndOfThePageProcessIsToldAndThePageReloaded) {
