@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/Trace.h"
@@ -88,7 +90,18 @@ CourseEngine::CourseEngine(const CCoursePages& pages, const Options& options)
     g_signal_connect(m_content.get(), "script-message-received::dorv", G_CALLBACK(OnScriptMessage), this);
 }
 
-std::string CourseEngine::ScriptText(const char* name) { return BuiltInFile(std::string("js/") + name); }
+// A script as built into the program, with the parts written once in files
+// of their own placed where it marks them.
+std::string CourseEngine::ScriptText(const char* name) {
+    static const std::pair<std::string_view, const char*> kParts[] = {{"CALL_ANSWER", "answer.js"},
+                                                                      {"COMPAT_XML", "compat-xml.js"}};
+    std::string text = BuiltInFile(std::string("js/") + name);
+    for (const auto& [mark, part] : kParts) {
+        size_t at = text.find(mark);
+        if (at != std::string::npos) text.replace(at, mark.size(), BuiltInFile(std::string("js/") + part));
+    }
+    return text;
+}
 
 std::string CourseEngine::PollScript(const std::string& pollFunction) {
     std::string text = ScriptText("poll.js");
@@ -98,8 +111,6 @@ std::string CourseEngine::PollScript(const std::string& pollFunction) {
         text.replace(at, 13, name);
         at += name.size();
     }
-    size_t answer = text.find("CALL_ANSWER");
-    if (answer != std::string::npos) text.replace(answer, 11, ScriptText("answer.js"));
     return text;
 }
 
