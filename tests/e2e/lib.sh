@@ -51,8 +51,8 @@ fail() {
   local stream
   for stream in out err; do
     if [ -s "$work/$stream" ]; then
-      echo "--- program's std$stream:" >&2
-      tail -n 40 "$work/$stream" >&2
+      echo "--- program's std$stream, whole:" >&2
+      cat "$work/$stream" >&2
     fi
   done
   exit 1
@@ -71,7 +71,7 @@ start_x() {
     for _ in $(seq 100); do
       [ -s "$work/display" ] && break
       kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
+      sleep "$poll_interval"
     done
     if [ -s "$work/display" ]; then
       export DISPLAY=":$(head -n 1 "$work/display")"
@@ -79,7 +79,7 @@ start_x() {
         if kill -0 "$xvfb_pid" 2>/dev/null && xdotool getdisplaygeometry >/dev/null 2>&1; then
           break 2
         fi
-        sleep 0.1
+        sleep "$poll_interval"
       done
     fi
     kill "$xvfb_pid" 2>/dev/null || true
@@ -115,6 +115,7 @@ start_dorv() {
 }
 
 running() { kill -0 "$dorv_pid" 2>/dev/null; }
+ended() { ! running; }
 
 # Prints the id of the visible window titled exactly $1, waiting up to $2 s.
 wait_window() {
@@ -126,7 +127,7 @@ wait_window() {
       return 0
     fi
     running || fail "the program ended before a window titled '$title' appeared"
-    sleep 0.1
+    sleep "$poll_interval"
   done
   fail "no window titled '$title' within ${2:-30} s"
 }
@@ -142,7 +143,7 @@ no_window() {
 # Waits up to $1 s for the program to end; sets exit_status.
 wait_exit() {
   local deadline=$((SECONDS + ${1:-20}))
-  while running && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
+  while running && [ $SECONDS -lt $deadline ]; do sleep "$poll_interval"; done
   running && fail "the program did not end within ${1:-20} s"
   exit_status=0
   wait "$dorv_pid" || exit_status=$?
@@ -164,7 +165,7 @@ answer_box_and_wait_exit() {
   box=$(wait_window DORV 30)
   for _ in 1 2 3; do
     press "$box" Return
-    for _ in $(seq 30); do running || break; sleep 0.1; done
+    poll_until 3 ended || true
     running || break
   done
   wait_exit 10
@@ -183,12 +184,10 @@ open_menu() {
 }
 
 # Waits up to 10 s until no visible window is titled $1.
+window_shown() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+window_absent() { ! window_shown "$1"; }
 wait_window_gone() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  fail "the window '$1' is still there"
+  poll_until 10 window_absent "$1" || fail "the window '$1' is still there"
 }
 
 # The quit dialog: a second window titled $1 beside the main window $2.
@@ -200,7 +199,7 @@ quit_dialog() {
       [ "$id" != "$main" ] && { echo "$id"; return 0; }
     done
     running || fail "the program ended before its quit dialog appeared"
-    sleep 0.1
+    sleep "$poll_interval"
   done
   fail "no quit dialog titled '$title'"
 }
@@ -216,12 +215,16 @@ confirm_quit_and_wait_exit() {
 # Waits up to $2 s for the program's trace to hold the text $1. GLib's
 # default log writer sends debug messages to standard output.
 wait_trace() {
-  local deadline=$((SECONDS + ${2:-30}))
-  while [ $SECONDS -lt $deadline ]; do
-    grep -q -F -e "$1" "$work/out" && return 0
-    sleep 0.1
-  done
-  fail "the trace never said: $1"
+  poll_until "${2:-30}" grep -q -F -e "$1" "$work/out" || fail "the trace never said: $1"
+}
+
+# How many lines of the trace hold the text $1.
+count_trace() { grep -c -F -e "$1" "$work/out" || true; }
+
+# Waits up to $3 s until $2 lines of the trace hold the text $1.
+trace_count_reached() { [ "$(count_trace "$1")" -ge "$2" ]; }
+wait_count() {
+  poll_until "${3:-30}" trace_count_reached "$1" "$2" || fail "the trace said '$1' $(count_trace "$1") times, not $2"
 }
 
 expect_eq() {
@@ -261,8 +264,11 @@ start_probe() {
 # Waits for the page to report $1 (URI-encoded as the page sends it).
 wait_seen() { wait_trace "host command Seen-$1: ignored" "${2:-10}"; }
 
+# Waits up to $3 s until the page has reported $1 at least $2 times.
+wait_seen_count() { wait_count "host command Seen-$1: ignored" "$2" "${3:-10}"; }
+
 # How often the page has reported $1 so far.
-count_seen() { grep -c -F "host command Seen-$1: ignored" "$work/out" || true; }
+count_seen() { count_trace "host command Seen-$1: ignored"; }
 
 # The order of the host commands carried out, one word a line.
 commands_done() { sed -n 's/.*host command \([^ ]*\).*/\1/p' "$work/out"; }

@@ -167,9 +167,11 @@ bool PosixFileStore::ListFolder(const std::string& path, std::vector<std::string
 
 bool PosixFileStore::CreateFolder(const std::string& path) { return !path.empty() && mkdir(path.c_str(), 0777) == 0; }
 
-// An existing file opened for reading and writing, with a writer's lock;
-// GNOME's mounts open it for reading only, and whether the user may write
-// it is asked apart.
+// An existing file opened for reading and writing, with a writer's lock.
+// GNOME's mounts refuse to open an existing file for writing: there it is
+// opened for reading only, and whether the user may write it is asked of
+// the file system separately (access), so that a file the user may not
+// write still fails as an open for writing would.
 int PosixFileStore::OpenToWrite(const std::string& path, int& err) {
     int fd = OpenLocked(path, O_RDWR, err);
     if (fd >= 0 || (err != EOPNOTSUPP && err != ENOTSUP)) return fd;

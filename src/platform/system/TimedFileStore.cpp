@@ -16,7 +16,9 @@ namespace {
 struct Call {
     std::function<bool(int&)> work;
     std::atomic<bool> done{false};
-    bool late = false;  // the wait gave up on it (both under the stuck lock)
+    // Set when the wait gave up on the work before it finished. Read and
+    // written only under the lock of the list of places that do not answer.
+    bool late = false;
     bool ok = false;
     int err = 0;
 };
@@ -45,7 +47,9 @@ public:
                 return true;
             },
             err);
-        // A place that does not answer got no worker: one closes it apart.
+        // Where the place had already stopped answering, RunTimed gave up at
+        // once and started no worker, so the file is still open: a thread of
+        // its own closes it, however long the server takes, and nobody waits.
         if (!closing->started) std::thread([closing] { closing->file.reset(); }).detach();
     }
     TimedOpenFile(const TimedOpenFile&) = delete;
@@ -105,7 +109,8 @@ bool TimedFileStore::RunTimed(const std::string& path, const std::function<bool(
         call->ok = ok;
         call->err = e;
         call->done.store(true, std::memory_order_release);
-        // A late answer: the place answers again.
+        // The work finished after the wait had given up on it: the place
+        // answers again, and the next call to it is tried.
         if (call->late) stuck->folders.erase(stuck->folders.find(folder));
         g_main_context_wakeup(nullptr);
     }).detach();
@@ -158,7 +163,8 @@ std::unique_ptr<IOpenFile> TimedFileStore::Open(const std::string& path, OpenMod
         },
         err);
     if (!ok) {
-        // A late open is closed by its worker's copy going out of scope.
+        // An open that finishes after the wait gave up on it is closed when
+        // the worker's copy of the file goes out of scope.
         return nullptr;
     }
     return std::make_unique<TimedOpenFile>(*this, path, std::move(*opened));
