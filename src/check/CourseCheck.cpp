@@ -82,12 +82,7 @@ std::vector<std::string> HowFound(const std::string& written, const std::string&
         if (!names.Resolve(lexical, match, slashed.front() == '/' ? std::string() : folder)) return {};
     }
     match.backslash = written.find('\\') != std::string::npos;
-    std::vector<std::string> how;
-    if (match.backslash) how.emplace_back("\\ for /");
-    if (match.letterCase) how.emplace_back("letter case");
-    if (match.codePage) how.emplace_back("code page 932 name on disk");
-    if (match.ambiguous) how.emplace_back("several names differ only in letter case: the first in byte order");
-    return how;
+    return check::HowNamed(match);
 }
 
 void ReadConfiguration(const CheckServices& services, CourseCheckReport& report) {

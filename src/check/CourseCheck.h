@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "course/CourseEncoding.h"
+#include "course/CourseNames.h"
 
 namespace dorv {
 
@@ -162,6 +163,10 @@ DecodedText DecodeCourseText(CourseFileKind kind, std::string_view bytes);
 std::string ShownPath(const std::string& path, const std::string& courseFolder);
 // A name on disk for the report (code page 932 bytes converted).
 std::string ShownName(const std::string& name);
+
+// How a name was found that differs from the one written, in the report's
+// words: "\\ for /", "letter case", and so on.
+std::vector<std::string> HowNamed(const NameMatch& match);
 
 }  // namespace check
 }  // namespace dorv

@@ -70,27 +70,6 @@ void Collect(const std::string& folder, const CCoursePages& pages, std::vector<C
     }
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-std::string PercentDecoded(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
-
 // An address as the engine's parser takes it: control characters and
 // blanks at either end dropped, tabs and line ends inside dropped.
 std::string Cleaned(std::string_view text) {
@@ -241,6 +220,12 @@ private:
     std::unordered_map<std::string, Lookup> m_cache;
 };
 
+int LineOfByte(std::string_view bytes, size_t offset) {
+    return static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset), '\n')) + 1;
+}
+
+}  // namespace
+
 std::vector<std::string> HowNamed(const NameMatch& match) {
     std::vector<std::string> how;
     if (match.backslash) how.emplace_back("\\ for /");
@@ -249,12 +234,6 @@ std::vector<std::string> HowNamed(const NameMatch& match) {
     if (match.ambiguous) how.emplace_back("several names differ only in letter case: the first in byte order");
     return how;
 }
-
-int LineOfByte(std::string_view bytes, size_t offset) {
-    return static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset), '\n')) + 1;
-}
-
-}  // namespace
 
 void CheckCourseFiles(const CCoursePages& pages, CourseCheckReport& report) {
     std::vector<CourseFile> files;

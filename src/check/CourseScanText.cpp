@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "check/CourseReferences.h"
+#include "common/TextEncoding.h"
 
 namespace dorv::scan {
 
@@ -18,24 +19,7 @@ int LineIndex::LineOf(size_t offset) const {
     return static_cast<int>(std::upper_bound(m_starts.begin(), m_starts.end(), offset) - m_starts.begin());
 }
 
-void AppendUtf8(std::string& out, uint32_t point) {
-    if (point == 0 || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) point = 0xFFFD;
-    if (point < 0x80) {
-        out += static_cast<char>(point);
-    } else if (point < 0x800) {
-        out += static_cast<char>(0xC0 | (point >> 6));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-        out += static_cast<char>(0xE0 | (point >> 12));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (point >> 18));
-        out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    }
-}
+void AppendUtf8(std::string& out, uint32_t point) { dorv::AppendUtf8(out, point == 0 ? 0xFFFD : point); }
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';

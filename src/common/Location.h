@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dorv {
 
@@ -12,6 +13,12 @@ namespace dorv {
 std::string AsciiLowered(std::string_view text);
 // Whether `a` and `b` are equal but for the case of ASCII letters.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// `text` with each "%" and two hex digits made the byte they stand for.
+std::string PercentDecoded(std::string_view text);
+// The names of `path` between "/": empty names and "." dropped, ".." taking
+// away the name before it (never more than there are).
+std::vector<std::string> PathParts(std::string_view path);
 
 // An http:// or https:// URL (exact lower-case scheme).
 bool IsUrlLocation(const std::string& location);

@@ -50,19 +50,6 @@ size_t Utf8SequenceAt(std::string_view text, size_t i) {
     return 0;
 }
 
-void AppendUtf8(std::string& out, unsigned int cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
 constexpr unsigned int kUnknownCharacter = 0x30FB;  // KATAKANA MIDDLE DOT
@@ -190,6 +177,25 @@ std::string_view TruncateUtf8(std::string_view text, std::size_t maxBytes) {
     // Step back over continuation bytes so that the cut falls before a lead byte.
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
     return text.substr(0, end);
+}
+
+void AppendUtf8(std::string& out, char32_t point) {
+    if (point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) point = 0xFFFD;
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xC0 | (point >> 6));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        out += static_cast<char>(0xE0 | (point >> 12));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (point >> 18));
+        out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    }
 }
 
 }  // namespace dorv

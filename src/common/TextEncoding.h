@@ -12,6 +12,10 @@ namespace dorv {
 // surrogates, nothing above U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
 
+// Appends a code point as UTF-8; one that is no character (a surrogate, or
+// beyond U+10FFFF) as U+FFFD.
+void AppendUtf8(std::string& out, char32_t point);
+
 // Code page 932 bytes to UTF-8. Returns nothing when the bytes are not valid
 // code page 932 text.
 std::optional<std::string> Cp932ToUtf8(std::string_view bytes);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "common/Location.h"
 #include "common/TextEncoding.h"
 
 namespace dorv {
@@ -20,24 +21,6 @@ char32_t NextCodePoint(const std::string& text, size_t& i) {
         point = (point << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
     }
     return point;
-}
-
-void AppendUtf8(std::string& out, char32_t point) {
-    if (point < 0x80) {
-        out += static_cast<char>(point);
-    } else if (point < 0x800) {
-        out += static_cast<char>(0xC0 | (point >> 6));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-        out += static_cast<char>(0xE0 | (point >> 12));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (point >> 18));
-        out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    }
 }
 
 char32_t UpperCased(char32_t c) {
@@ -63,24 +46,6 @@ char32_t UpperCased(char32_t c) {
 bool Exists(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0;
-}
-
-// The names of `path` between "/": "" parts and "." dropped, ".." applied.
-std::vector<std::string> Parts(const std::string& path) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t slash = path.find('/', start);
-        std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        if (slash == std::string::npos) break;
-        start = slash + 1;
-    }
-    return parts;
 }
 
 }  // namespace
@@ -143,13 +108,13 @@ std::optional<std::string> CCourseNames::Resolve(const std::string& path, NameMa
     match = {};
     match.backslash = path.find('\\') != std::string::npos;
     const std::string slashed = WithForwardSlashes(path);
-    std::vector<std::string> parts = Parts(slashed);
+    std::vector<std::string> parts = PathParts(slashed);
     std::string exact;
     for (const std::string& part : parts) exact += "/" + part;
     if (exact.empty()) exact.push_back('/');
     if (Exists(exact)) return exact;
 
-    std::vector<std::string> fixed = Parts(fixedPrefix);
+    std::vector<std::string> fixed = PathParts(fixedPrefix);
     std::string found;
     for (size_t k = 0; k < parts.size(); ++k) {
         const std::string& wanted = parts[k];

@@ -30,26 +30,6 @@ std::string Origin(const std::string& uri) {
     return scheme + "://" + authority;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-std::string PercentDecoded(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
-
 // The folder of a normalised path, with its trailing slash.
 std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
@@ -82,19 +62,7 @@ std::string RealPath(const std::string& path) {
 }  // namespace
 
 std::string NormalisePath(const std::string& path) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t slash = path.find('/', start);
-        std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        if (slash == std::string::npos) break;
-        start = slash + 1;
-    }
+    std::vector<std::string> parts = PathParts(path);
     std::string out;
     for (const std::string& part : parts) out += "/" + part;
     bool folder = !path.empty() && (path.back() == '/' || path.ends_with("/.") || path.ends_with("/.."));
