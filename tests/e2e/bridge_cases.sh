@@ -33,10 +33,13 @@ case_disable_mouse_blocks_input() {
   wait_seen disabled
   click_page "$probe_window"
   press "$probe_window" a
-  sleep 1
+  # The page takes input again only at its own time: the click and the key
+  # came before that, and whatever of them reached the page is reported
+  # before the page says that it is enabled.
+  [ "$(count_seen enabled)" = 0 ] || fail "the page was enabled again before the click and the key were sent"
+  wait_seen enabled 10
   expect_eq "$(count_seen click)" 0 "clicks reaching a disabled page"
   expect_eq "$(count_seen key-a)" 0 "keys reaching a disabled page"
-  wait_seen enabled 10
   click_page "$probe_window"
   wait_seen click
   press "$probe_window" a
@@ -52,7 +55,9 @@ case_full_screen_keys_and_click() {
   # A click in full-screen mode leaves it and is consumed; the next reaches the page.
   click_page "$probe_window"
   wait_seen fullscr-false
-  sleep 0.5
+  # A key that reaches the page comes after the click, in order.
+  press "$probe_window" a
+  wait_seen key-a
   expect_eq "$(count_seen click)" 0 "clicks reaching the page in full-screen mode"
   click_page "$probe_window"
   wait_seen click
@@ -60,11 +65,12 @@ case_full_screen_keys_and_click() {
   press "$probe_window" Escape
   wait_seen key-Escape
   press "$probe_window" space
-  sleep 0.5
+  wait_seen_count fullscr 2
   press "$probe_window" Escape
-  for _ in $(seq 50); do [ "$(count_seen fullscr-false)" = 2 ] && break; sleep 0.1; done
+  wait_seen_count fullscr-false 2
   expect_eq "$(count_seen fullscr-false)" 2 "full-screen mode left by Escape"
-  sleep 0.5
+  press "$probe_window" a
+  wait_seen_count key-a 2
   expect_eq "$(count_seen key-Escape)" 1 "Escape keys reaching the page"
   expect_eq "$(count_seen key-Space)" 0 "Space keys reaching the page"
 }
@@ -73,15 +79,18 @@ case_refused_space_reaches_page_once_per_press() {
   make_probe_course "$work/c" "" '{fullScrAnswer: "0"}'
   start_probe "$work/c"
   press "$probe_window" space space space
-  for _ in $(seq 50); do [ "$(count_seen key-Space)" = 3 ] && break; sleep 0.1; done
+  wait_seen_count key-Space 3
   expect_eq "$(count_seen key-Space)" 3 "Space keys reaching the page"
-  sleep 0.5
+  # Whatever the filter does with a key, it does before the next key.
+  press "$probe_window" a
+  wait_seen key-a
   expect_eq "$(count_seen fullscr)" 3 "FullScr calls, one per press"
   # A held key: one call per auto-repeat, not two.
   xdotool keydown space
-  sleep 1.5
+  wait_seen_count key-Space-repeat 5
   xdotool keyup space
-  sleep 1
+  press "$probe_window" a
+  wait_seen_count key-a 2
   local keys calls
   keys=$(($(count_seen key-Space) + $(count_seen key-Space-repeat)))
   calls=$(count_seen fullscr)
@@ -102,7 +111,8 @@ case_ctrl_does_nothing_with_debug_setting() {
   start_probe "$work/c"
   wait_seen debug-on
   press "$probe_window" Control_R
-  sleep 1
+  # The filter asks the page before the key goes on to it.
+  wait_seen key-Control
   expect_eq "$(count_seen debug-3)" 0 "debug-mode calls from Ctrl with a debug setting"
 }
 
@@ -114,7 +124,7 @@ case_alert_during_a_page_call() {
   local win
   win=$(wait_window " Probe" 30)
   # The page's GetState waits in alert(): the learner answers it.
-  sleep 2
+  wait_page_dialog "$win" 1
   press "$win" Return
   wait_seen alert-answered 10
   wait_seen after 10
@@ -138,19 +148,19 @@ case_web_process_end_is_survived() {
   wait_seen polling
   kill_web_process_and_answer_the_report
   # The page is loaded again and the poll goes on.
-  for _ in $(seq 100); do [ "$(count_seen polling)" = 2 ] && break; sleep 0.1; done
+  wait_seen_count polling 2 30
   expect_eq "$(count_seen polling)" 2 "polls served after the reload"
   running || fail "the program ended"
 }
 
 case_web_process_end_during_a_call() {
-  make_probe_course "$work/c" "" '{hangOnce: true, later: [[500, "Seen-polling:"]]}'
+  make_probe_course "$work/c" "" '{hangOnce: true, announce: true, later: [[500, "Seen-polling:"]]}'
   start_x
   export G_MESSAGES_DEBUG=dorv
   start_dorv "$work/c"
   wait_window " Probe" 30 >/dev/null
   # GetState now never returns; the shell waits for it.
-  sleep 3
+  wait_announced hanging 30
   kill_web_process_and_answer_the_report
   wait_seen polling 30
   running || fail "the program ended"

@@ -177,7 +177,7 @@ answer_box_and_wait_exit() {
 open_menu() {
   for _ in $(seq 10); do
     press "$1" "$2"
-    poll_until 2 xdotool search --onlyvisible --name '^dorv$' >/dev/null 2>&1 && return 0
+    poll_until 5 xdotool search --onlyvisible --name '^dorv$' >/dev/null 2>&1 && return 0
     running || fail "the program ended before its menu opened"
   done
   fail "the menu did not open with $2"
@@ -273,6 +273,34 @@ count_seen() { count_trace "host command Seen-$1: ignored"; }
 # The order of the host commands carried out, one word a line.
 commands_done() { sed -n 's/.*host command \([^ ]*\).*/\1/p' "$work/out"; }
 
+# Milliseconds since midnight of a time of day HH:MM:SS.mmm.
+ms_of_day() {
+  local h m s ms
+  IFS=':.' read -r h m s ms <<<"$1"
+  echo $(( ((10#$h * 60 + 10#$m) * 60 + 10#$s) * 1000 + 10#$ms ))
+}
+
+# How many milliseconds ago the program wrote its last trace line holding
+# $1, by the clock it stamps its lines with (GLib writes the time of day,
+# HH:MM:SS.mmm); fails when there is no such line.
+trace_age_ms() {
+  local stamp
+  stamp=$(grep -F -e "$1" "$work/out" | tail -n 1 |
+    sed -n 's/.*-DEBUG: \([0-9][0-9]:[0-9][0-9]:[0-9][0-9]\.[0-9][0-9][0-9]\): .*/\1/p')
+  [ -n "$stamp" ] || return 1
+  echo $(( ($(ms_of_day "$(date +%H:%M:%S.%3N)") - $(ms_of_day "$stamp") + 86400000) % 86400000 ))
+}
+trace_older_than() { local age; age=$(trace_age_ms "$1") && [ "$age" -ge "$2" ]; }
+
+# Waits until $2 ms have passed since the program's last trace line holding
+# $1: a time that the program counts from there (a deadline, a period) is
+# over, and a check that what it times did not happen can follow. Fails
+# after $3 s (by default 30 s more than the time).
+wait_trace_older() {
+  poll_until "${3:-$(($2 / 1000 + 30))}" trace_older_than "$1" "$2" ||
+    fail "the trace line '$1' is not $2 ms old (age: $(trace_age_ms "$1" || echo 'no such line'))"
+}
+
 # Clicks the middle of the page area of window $1.
 click_page() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
@@ -295,3 +323,25 @@ web_process_of_dorv() {
     esac
   done
 }
+
+# Whether the page area of window $1 shows something else than the colour
+# $2 (RRGGBB) in its lower left corner.
+page_corner_not() {
+  local WINDOW X Y WIDTH HEIGHT SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  [ "$("$XPROBE_BIN" pixel $((X + 10)) $((Y + HEIGHT - 10)))" != "$2" ]
+}
+
+# Waits (up to $4 s, 30 by default) until the page has opened its $2nd
+# dialog of its own (alert, confirm or prompt), and then until the dialog is
+# drawn over the page area of window $1, which it dims: the page's colour $3
+# (the probe page's green, 00ff00, when not given) is gone from the area's
+# corner. Its buttons can be clicked then, and its keys answer it.
+wait_page_dialog() {
+  wait_count "page dialog (" "$2" "${4:-30}"
+  poll_until 10 page_corner_not "$1" "${3:-00ff00}" || fail "the page's dialog number $2 was not drawn over the page"
+}
+
+# Waits for the probe page to announce $1 (a page with the option
+# "announce" tells its reports at once, also while its script never returns).
+wait_announced() { wait_trace "page: probe saw $1" "${2:-10}"; }

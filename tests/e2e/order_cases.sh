@@ -8,10 +8,19 @@ click_alert_button() {
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 300 + 72)) sleep 0.1 click 1
 }
 
-# Waits until the page has reported $1 at least $2 times.
-wait_count() {
-  for _ in $(seq 100); do [ "$(count_seen "$1")" -ge "$2" ] && return 0; sleep 0.1; done
-  fail "the page reported $1 $(count_seen "$1") times, not $2"
+# Whether a menu of the menu bar is open (GTK names its menu windows after
+# the program).
+menu_open() { xdotool search --onlyvisible --name '^dorv$' >/dev/null 2>&1; }
+menu_closed() { ! menu_open; }
+
+# How often the window has given the keyboard back to the page so far.
+count_keyboard_back() { count_trace "keyboard focus back to the page"; }
+
+# Waits until the menu has closed and the window has given the keyboard back
+# to the page: $1 times in all since the start.
+wait_keyboard_back() {
+  poll_until 10 menu_closed || fail "the menu did not close"
+  wait_count "keyboard focus back to the page" "$1" 10
 }
 
 case_one_poll_per_tick() {
@@ -35,40 +44,45 @@ case_page_dialogs_never_block_input() {
   # waits for its answer: answered by a click on its button, then by
   # Escape, then by Return.
   press "$win" g
-  sleep 1
+  wait_page_dialog "$win" 1
   click_alert_button "$win"
-  wait_count alert-answered 1
+  wait_seen_count alert-answered 1
   press "$win" g
-  sleep 1
+  wait_page_dialog "$win" 2
   press "$win" Escape
-  wait_count alert-answered 2
+  wait_seen_count alert-answered 2
   press "$win" g
-  sleep 1
+  wait_page_dialog "$win" 3
   press "$win" Return
-  wait_count alert-answered 3
+  wait_seen_count alert-answered 3
   # An alert from the page's own click handler: clicks and keys still reach
   # it, and the filter asks nothing of the stopped page.
   click_page "$win"
-  sleep 1
+  wait_page_dialog "$win" 4
   click_alert_button "$win"
-  wait_count alert-answered 4
+  wait_seen_count alert-answered 4
   click_page "$win"
-  sleep 1
+  wait_page_dialog "$win" 5
   press "$win" Escape
-  wait_count alert-answered 5
+  wait_seen_count alert-answered 5
   # The poll goes on, and the filter works again.
   press "$win" space
-  wait_count fullscr 1
-  wait_count key-Space 1
+  wait_seen_count fullscr 1
+  wait_seen_count key-Space 1
   # Ctrl+W while GetState waits in an alert: the close waits for the answer.
   press "$win" g
-  sleep 1
+  wait_page_dialog "$win" 6
   press "$win" ctrl+w
-  sleep 1
-  running || fail "the window closed under a waiting page call"
+  # The answer comes after Ctrl+W: the close is taken up only once the
+  # page call has its answer, and the window is there till then.
   press "$win" Return
+  wait_seen_count alert-answered 6
+  running || fail "the window closed under a waiting page call"
+  local answered closing
+  answered=$(grep -n -F "host command Seen-alert-answered" "$work/out" | sed -n '6s/:.*//p')
+  closing=$(grep -n -F "close requested" "$work/out" | head -n 1 | sed 's/:.*//')
+  [ -z "$closing" ] || [ "$closing" -gt "$answered" ] || fail "the close was taken up under a waiting page call"
   confirm_quit_and_wait_exit " Probe" "$win"
-  wait_count alert-answered 6
   no_window
 }
 
@@ -78,22 +92,29 @@ case_menus_give_the_keyboard_back() {
   local n=0
   # Space is the page's full-screen key; after each way through the menu
   # bar it must reach the page's filter, never a menu item.
+  local back opener closers
   for keys in "alt+f Escape" "alt+h Escape" "F10 Escape" "alt+f Escape Escape"; do
-    press "$probe_window" $keys
-    sleep 0.5
+    read -r opener closers <<<"$keys"
+    back=$(count_keyboard_back)
+    open_menu "$probe_window" "$opener"
+    press "$probe_window" $closers
+    wait_keyboard_back $((back + 1))
     press "$probe_window" space
     n=$((n + 1))
-    wait_count fullscr $n
+    wait_seen_count fullscr $n
     running || fail "Space after '$keys' quit the course"
   done
-  # A click on the File menu, then Escape.
+  # A click on the File menu, then Escape. The click leaves the keyboard on
+  # the menu bar, which gives it back to the page at once (the open menu
+  # still takes the keys); Escape closes the menu and gives it back again.
+  back=$(count_keyboard_back)
   eval "$(xdotool getwindowgeometry --shell "$probe_window")"
   xdotool mousemove $((X + 30)) $((Y + 12)) sleep 0.1 click 1
-  sleep 0.5
+  poll_until 10 menu_open || fail "a click on the File menu did not open it"
   press "$probe_window" Escape
-  sleep 0.5
+  wait_keyboard_back $((back + 2))
   press "$probe_window" space
-  wait_count fullscr $((n + 1))
+  wait_seen_count fullscr $((n + 1))
   running || fail "Space after a click on the menu quit the course"
 }
 

@@ -76,8 +76,7 @@ case_demo_under_wayland() {
   mkdir -m 700 -p "$XDG_RUNTIME_DIR" "$HOME"
   weston --backend=headless-backend.so --socket=dorv-test --idle-time=0 --no-config >"$work/weston.log" 2>&1 &
   local weston=$!
-  for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/dorv-test" ] && break; sleep 0.1; done
-  [ -S "$XDG_RUNTIME_DIR/dorv-test" ] || fail "weston did not start: $(tail -3 "$work/weston.log")"
+  poll_until 10 test -S "$XDG_RUNTIME_DIR/dorv-test" || fail "weston did not start: $(tail -3 "$work/weston.log")"
   # The demo course, told to end itself once it is running.
   cp -r "$DORV_SOURCE/courses/demo" "$work/demo"
   printf '\nsetTimeout(() => queueCommand("ForceQuit:"), 1500);\n' >>"$work/demo/host.js"

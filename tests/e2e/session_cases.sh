@@ -6,21 +6,24 @@ header='CD,lecture,unit,step,part,section,start date,start time,end date,end tim
 # Debian's Python, which has dbusmock (another python3 may come first in PATH).
 mock_python=/usr/bin/python3
 
-# Waits up to 10 s until the bus named by $1 (--system or --session) has $2.
+# Whether the bus named by $1 (--system or --session) has $2.
+bus_has_name() {
+  local answer
+  answer=$(gdbus call "$1" --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.NameHasOwner "$2" 2>/dev/null) || return 1
+  [ "$answer" = "(true,)" ]
+}
+
+# Waits up to 10 s until it has.
 wait_bus_name() {
-  for _ in $(seq 100); do
-    gdbus call "$1" --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-      --method org.freedesktop.DBus.NameHasOwner "$2" 2>/dev/null | grep -q true && return 0
-    sleep 0.1
-  done
-  fail "$2 did not appear on the bus: $(cat "$work"/*.mock.log 2>/dev/null | tail -5)"
+  poll_until 10 bus_has_name "$1" "$2" || fail "$2 did not appear on the bus: $(cat "$work"/*.mock.log 2>/dev/null | tail -5)"
 }
 
 # A system bus of the test's own, with a fake logind on it.
 start_fake_logind() {
   dbus-daemon --session --nofork --print-address=3 3>"$work/system-bus" >/dev/null 2>&1 &
   extra_pids="${extra_pids:-} $!"
-  for _ in $(seq 50); do [ -s "$work/system-bus" ] && break; sleep 0.1; done
+  poll_until 10 test -s "$work/system-bus" || fail "the test's system bus did not start"
   export DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$work/system-bus")
   "$mock_python" -m dbusmock --system --template logind >"$work/logind.mock.log" 2>&1 &
   extra_pids="$extra_pids $!"
@@ -29,6 +32,13 @@ start_fake_logind() {
 
 logind() {
   gdbus call --system --dest org.freedesktop.login1 --object-path /org/freedesktop/login1 --method "$@"
+}
+
+# Whether logind holds no inhibitor of the program.
+inhibitor_gone() {
+  local list
+  list=$(logind org.freedesktop.login1.Manager.ListInhibitors) || return 1
+  [[ $list != *"'DORV'"* ]]
 }
 
 # A fake GNOME session manager on the test's session bus; its client object
@@ -86,8 +96,7 @@ case_shut_down_saves_before_the_signal() {
   logind org.freedesktop.login1.Manager.ListInhibitors | grep -q -F "'DORV'" || fail "no inhibitor at logind"
   logind org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.login1.Manager PrepareForShutdown b '[<true>]' >/dev/null
   wait_trace "shut-down inhibitor released" 5
-  for _ in $(seq 50); do logind org.freedesktop.login1.Manager.ListInhibitors | grep -q -F "'DORV'" || break; sleep 0.1; done
-  logind org.freedesktop.login1.Manager.ListInhibitors | grep -q -F "'DORV'" && fail "the inhibitor was kept"
+  poll_until 10 inhibitor_gone || fail "the inhibitor was kept"
   signal_the_whole_group_and_check
 }
 

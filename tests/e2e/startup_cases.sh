@@ -30,16 +30,15 @@ case_demo_course_opens() {
 
   # The page is drawn: the demo's blue banner fills the top of the page area.
   local top=$((Y + HEIGHT - 600)) colour=
-  for _ in $(seq 50); do
+  banner_drawn() {
     colour=$("$XPROBE_BIN" pixel $((X + 20)) $((top + 20)))
-    [ "$colour" = 1f5c99 ] && break
-    sleep 0.2
-  done
-  expect_eq "$colour" 1f5c99 "colour at the top of the page area"
+    [ "$colour" = 1f5c99 ]
+  }
+  poll_until 20 banner_drawn || fail "colour at the top of the page area: expected '1f5c99', got '$colour'"
 
   # The course's name became the window title.
-  for _ in $(seq 50); do [ "$(xdotool getwindowname "$win")" = " DORV デモコース" ] && break; sleep 0.1; done
-  expect_eq "$(xdotool getwindowname "$win")" " DORV デモコース" "window title"
+  titled() { [ "$(xdotool getwindowname "$win")" = " DORV デモコース" ]; }
+  poll_until 20 titled || fail "window title: expected ' DORV デモコース', got '$(xdotool getwindowname "$win")'"
 
   # The desktop knows the window by the class of its launcher, "dorv".
   expect_eq "$(xprop -id "$win" WM_CLASS)" 'WM_CLASS(STRING) = "dorv", "dorv"' "the window's class"
@@ -75,8 +74,7 @@ case_close_button_and_about() {
   win=$(wait_window DORV 30)
   wait_trace "page loaded:" 60
   # Help (Alt+H), then About (A), reach the application's About handler.
-  press "$win" alt+h
-  sleep 0.5
+  open_menu "$win" alt+h
   press "$win" a
   wait_trace "about requested: PLENA DORV  Ver 3.01" 10
   press "$(wait_window "About This Program" 10)" Return
@@ -95,14 +93,15 @@ case_two_copies_at_once() {
   wait_window DORV 30 >/dev/null
   (cd "$DORV_SOURCE/courses/demo" && exec "$DORV_BIN") >"$work/out2" 2>"$work/err2" &
   local second=$!
-  local deadline=$((SECONDS + 30)) count=0
-  while [ $SECONDS -lt $deadline ]; do
+  local count=0
+  both_shown() {
     # Titled "DORV" until the course sets its caption, " DORV デモコース" after.
     count=$({ xdotool search --onlyvisible --name 'DORV' 2>/dev/null || true; } | wc -l)
-    [ "$count" -ge 2 ] && break
+    [ "$count" -ge 2 ] && return 0
     kill -0 "$second" 2>/dev/null || fail "the second copy ended: $(cat "$work/err2")"
-    sleep 0.1
-  done
+    return 1
+  }
+  poll_until 30 both_shown || fail "windows of two copies: expected '2', got '$count'"
   expect_eq "$count" 2 "windows of two copies"
   kill "$second"
   wait "$second" 2>/dev/null || true

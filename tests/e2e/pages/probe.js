@@ -13,6 +13,18 @@ const pollTimes = [];
 
 function report(what) {
   queue.push('Seen-' + encodeURIComponent(what) + ':');
+  if (opts.announce) announce(what);
+}
+
+// With the option "announce", each report also goes to the shell's trace at
+// once, as "page: probe saw <what>" (sent by the engine's own messaging,
+// not by the poll): a test learns of it also while a page call hangs.
+function announce(what) {
+  try {
+    window.webkit.messageHandlers.dorv.postMessage('trace:probe saw ' + encodeURIComponent(what));
+  } catch (x) {
+    queue.push('Seen-announce-failed:');
+  }
 }
 
 // Reports the spacing of the first `cadence` calls of GetState: how many
