@@ -30,21 +30,17 @@ seen_text() {
 windows_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
 
 # The id of a second visible window titled $1 beside window $2, waiting up
-# to 5 s; fails with $3 when none appears.
+# to 10 s; fails with $3 when none appears.
 other_window() {
-  local id
-  for _ in $(seq 50); do
-    id=$(windows_titled "$1" | grep -v -x "$2" | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  fail "$3"
+  poll_until 10 window_beside "$1" "$2" || fail "$3"
+  windows_titled "$1" | grep -v -x "$2" | head -n 1
 }
+window_beside() { windows_titled "$1" | grep -q -v -x "$2"; }
 
-# Waits up to 5 s until exactly one window is titled $1.
+# Waits up to 10 s until exactly one window is titled $1.
+one_window_titled() { [ "$(windows_titled "$1" | wc -l)" = 1 ]; }
 expect_one_window() {
-  for _ in $(seq 50); do [ "$(windows_titled "$1" | wc -l)" = 1 ] && return 0; sleep 0.1; done
-  fail "$2: $(windows_titled "$1" | wc -l) windows titled '$1'"
+  poll_until 10 one_window_titled "$1" || fail "$2: $(windows_titled "$1" | wc -l) windows titled '$1'"
 }
 
 # Ends the course through the quit dialog.
@@ -79,8 +75,11 @@ case_classic_course_runs_unchanged() {
   press "$hint" c
   wait_seen classic-hint-closed
   expect_one_window " クラシック講座" "after the hint closed itself"
-  # No script error in any of its pages.
-  sleep 2.5
+  # No script error in any of its pages: the page counts them every 2 s;
+  # the second count from now is made after everything above.
+  local counts
+  counts=$(count_trace "host command Seen-classic-errors-")
+  wait_count "host command Seen-classic-errors-" $((counts + 2)) 15
   wait_seen classic-errors-0
   grep -q -F "Seen-classic-error-" "$work/out" && fail "script errors: $(grep -F "Seen-classic-error-" "$work/out" | head -3)"
   grep -F "Seen-classic-errors-" "$work/out" | grep -q -v -F "errors-0:" && fail "script errors counted"
@@ -104,6 +103,12 @@ case_old_browser_script_layer() {
   wait_seen storage-activex-undefined
   grep -q -F "old browser's script interfaces: off" "$work/out" || fail "not traced"
   quit_course " Pages"
+}
+
+# The port of the redirecting server, once it says it; sets www_port.
+redirect_port_known() {
+  www_port=$(sed -n 's/^port \([0-9]*\)/\1/p' "$work/www.log")
+  [ -n "$www_port" ]
 }
 
 case_main_page_locations_are_normalised() {
@@ -140,7 +145,7 @@ server.serve_forever()
 PY
   python3 -u "$work/redirect.py" "$work/www" >"$work/www.log" 2>&1 &
   www_pid=$!
-  for _ in $(seq 50); do www_port=$(sed -n 's/^port \([0-9]*\)/\1/p' "$work/www.log"); [ -n "$www_port" ] && break; sleep 0.1; done
+  poll_until 10 redirect_port_known || fail "the redirecting server did not start: $(cat "$work/www.log")"
   cp "$work/www/course.xml" "$work/c/"
   printf '[Document]\nconfig=course.xml\nmain=http://127.0.0.1:%s/start.html\n' "$www_port" >"$work/c/DORV.ini"
   start_probe "$work/c"

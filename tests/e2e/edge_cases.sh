@@ -20,12 +20,29 @@ server.serve_forever()
 EOF
   python3 -u "$work/slow.py" "$2" >"$work/slow.port" 2>/dev/null &
   www_pid=$!
-  for _ in $(seq 50); do [ -s "$work/slow.port" ] && break; sleep 0.1; done
+  wait_for 10 "the slow server did not start" test -s "$work/slow.port"
   sed -i "s|<body>|<body><img src=\"http://127.0.0.1:$(cat "$work/slow.port")/slow.png\">|" "$1/probe.html"
 }
 
 # Lines of the trace after the first that holds $1.
 trace_after() { sed -n "/$1/,\$p" "$work/out"; }
+
+# Presses Ctrl+W in main window $1 until its quit dialog (titled $2) is
+# shown, and prints the dialog's id: a press that came before the window
+# could take keys is made again (one that the program was only slow to
+# answer is ignored while the dialog asks).
+ask_to_quit() {
+  for _ in 1 2 3 4 5; do
+    press "$1" ctrl+w
+    if poll_until 5 dialog_beside "$2" "$1"; then
+      quit_dialog "$2" "$1"
+      return 0
+    fi
+    running || fail "the program ended before its quit dialog appeared"
+  done
+  fail "Ctrl+W opened no quit dialog"
+}
+dialog_beside() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -q -v -x "$2"; }
 
 case_close_requests_during_a_slow_first_load() {
   export G_MESSAGES_DEBUG=dorv
@@ -37,12 +54,11 @@ case_close_requests_during_a_slow_first_load() {
   local win dialog
   win=$(wait_window "DORV" 30)
   wait_trace "window shown" 10
-  sleep 0.5
-  press "$win" ctrl+w
-  dialog=$(quit_dialog "PLENA DORV" "$win")
+  dialog=$(ask_to_quit "$win" "PLENA DORV")
   wait_trace "page start-up" 20
   wait_trace "the poll waits: a close request is being handled" 5
-  sleep 1
+  # A poll (every 229 ms) would have come by now.
+  wait_trace_older "the poll waits: a close request is being handled" 1000
   trace_after "page start-up" | grep "call GetState" >/dev/null && fail "the page was polled while the quit dialog asked"
   press "$dialog" Escape
   wait_seen polled 10
@@ -56,7 +72,8 @@ case_close_requests_during_a_slow_first_load() {
   make_slow_probe_course "$work/c" 4 "{answers: ['', 'Seen-polled:']}"
   start_dorv "$work/c"
   wait_trace "window shown" 30
-  sleep 0.5
+  # The window is laid out: the program runs its main loop.
+  wait_trace "window placed at" 10
   local t0=$SECONDS
   kill -TERM "$dorv_pid"
   wait_exit 5
@@ -70,8 +87,7 @@ case_close_requests_during_a_slow_first_load() {
 case_force_quit_under_the_about_box() {
   make_probe_course "$work/c" "" "{later: [[3000, 'ForceQuit:']]}"
   start_probe "$work/c"
-  press "$probe_window" alt+h
-  sleep 0.5
+  open_menu "$probe_window" alt+h
   press "$probe_window" a
   wait_window "About This Program" 10 >/dev/null
   # The page's ForceQuit: closes the box with the course: nothing is left.
@@ -90,7 +106,8 @@ case_print_dialog_holds_no_call() {
   local dialog
   dialog=$(wait_window "Print" 20)
   wait_trace "print dialog opened" 5
-  sleep 11
+  # Open for longer than the 10 s deadline of a page call.
+  wait_trace_older "print dialog opened" 11000
   grep -q -e "does not respond" -e "page call abandoned" "$work/out" && fail "the print dialog's time counted toward the deadline"
   press "$dialog" Escape
   wait_trace "print dialog answered: cancel" 10
@@ -100,7 +117,8 @@ case_print_dialog_holds_no_call() {
   press "$probe_window" q
   dialog=$(wait_window "Print" 20)
   polls=$(grep -c "call GetState" "$work/out")
-  sleep 1
+  # Polls (every 229 ms) would have come by now.
+  wait_trace_older "print dialog opened" 1000
   expect_eq "$(grep -c "call GetState" "$work/out")" "$polls" "polls while the print dialog is open"
   press "$dialog" Escape
   wait_seen printed-by-key 10
@@ -120,23 +138,31 @@ case_ctrl_release_away_from_the_page() {
   dialog=$(quit_dialog " Probe" "$probe_window")
   press "$dialog" Escape
   wait_seen debug-0 5
-  sleep 0.5
+  # A key after them: what they made the page be told is reported by then.
+  press "$probe_window" a
+  wait_seen_count key-a 1
   expect_eq "$(count_seen debug-0)" 1 "SetDebugMode 0 after Ctrl+W and Cancel"
   # A Ctrl press and release on the page: one 3, one 0, as before.
   press "$probe_window" ctrl
-  sleep 1
+  wait_seen_count debug-0 2
+  press "$probe_window" a
+  wait_seen_count key-a 2
   expect_eq "$(count_seen debug-0)" 2 "SetDebugMode 0 after a plain Ctrl press"
   # Ctrl held while the close button opens the quit dialog, released there.
+  local released
+  released=$(count_trace "the Ctrl key was released away from the page")
   xdotool keydown ctrl
-  wait_seen debug-3 5
+  wait_seen_count debug-3 3 5
   "$XPROBE_BIN" close "$probe_window" >/dev/null 2>&1 || true
   dialog=$(quit_dialog " Probe" "$probe_window")
   xdotool keyup ctrl
   # Told at once; the page reports it when it is polled again, after Cancel.
-  wait_trace "the Ctrl key was released away from the page" 5
+  wait_count "the Ctrl key was released away from the page" $((released + 1)) 5
   press "$dialog" Escape
   wait_seen key-Control 5
-  sleep 0.5
+  wait_seen_count debug-0 3
+  press "$probe_window" a
+  wait_seen_count key-a 3
   expect_eq "$(count_seen debug-0)" 3 "SetDebugMode 0 after a release in the quit dialog"
 }
 
@@ -185,7 +211,10 @@ case_input_method_keeps_space_and_escape() {
   press "$probe_window" ctrl+shift+u 4 e 0 0 space
   wait_seen typed-%E4%B8%80 5
   press "$probe_window" ctrl+shift+u 4 Escape
-  sleep 0.5
+  # A key after them: had the shell asked the page about them, that would
+  # be reported by then.
+  press "$probe_window" a
+  wait_seen key-a 5
   expect_eq "$(count_seen fullscr)" 0 "FullScr asked for keys of the input method"
   expect_eq "$(count_seen isfullscr)" 0 "IsFullScr asked for keys of the input method"
   # Without a pre-edit, the keys are examined as always.
@@ -229,17 +258,22 @@ case_window_icon_and_dialog_frames() {
   wait_window_gone "PLENA DORV" 2>/dev/null || true
 }
 
+# Window $1 stands in the middle of the 1024 x 768 screen (within 8 pixels
+# across and 40 down); sets X, Y, WIDTH and HEIGHT.
+box_centred() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  local cx=$((X + WIDTH / 2)) cy=$((Y + HEIGHT / 2))
+  [ $((cx - 512)) -ge -8 ] && [ $((cx - 512)) -le 8 ] && [ $((cy - 384)) -ge -40 ] && [ $((cy - 384)) -le 40 ]
+}
+
 case_start_up_box_centred_and_names_the_ini() {
   mkdir -p "$work/empty"
   start_x
   start_dorv "$work/empty"
   local box
   box=$(wait_window DORV 30)
-  sleep 0.5
-  eval "$(xdotool getwindowgeometry --shell "$box")"
-  local cx=$((X + WIDTH / 2)) cy=$((Y + HEIGHT / 2))
-  [ $((cx - 512)) -ge -8 ] && [ $((cx - 512)) -le 8 ] && [ $((cy - 384)) -ge -40 ] && [ $((cy - 384)) -le 40 ] ||
-    fail "the start-up box is not centred: ${WIDTH}x${HEIGHT} at $X,$Y"
+  # Placed once it is laid out.
+  poll_until 10 box_centred "$box" || fail "the start-up box is not centred: ${WIDTH}x${HEIGHT} at $X,$Y"
   press "$box" Return
   wait_exit 10
   expect_eq "$exit_status" 1 "exit status"

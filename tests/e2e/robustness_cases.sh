@@ -46,7 +46,8 @@ case_page_that_stops_responding() {
   # Time in the page's own dialog does not count: an alert left open for
   # longer than the deadline is no hang.
   press "$probe_window" g
-  sleep 12
+  wait_trace 'page dialog (alert) titled' 10
+  wait_trace_older 'page dialog (alert) titled' 12000
   running || fail "the program ended"
   grep -q -F "応答しなくなりました" "$work/err" && fail "the time in the page's alert counted as a hang"
   press "$probe_window" Return
@@ -58,7 +59,7 @@ case_page_that_stops_responding() {
   box=$(wait_window DORV 20)
   grep -q -F "DORV: ページが応答しなくなりました。ページを読み込み直します。" "$work/err" || fail "the learner was not told"
   press "$box" Return
-  for _ in $(seq 100); do [ "$(count_seen loaded)" -ge 2 ] && break; sleep 0.1; done
+  wait_seen_count loaded 2 30
   expect_eq "$(count_seen loaded)" 2 "page loads"
   # The course still closes as usual.
   press "$probe_window" ctrl+w
@@ -77,13 +78,16 @@ install_fake_browser() {
 serve_folder() {
   python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$1" >"$work/www.log" 2>&1 &
   www_pid=$!
-  for _ in $(seq 50); do
-    www_port=$(sed -n 's/.* port \([0-9]*\).*/\1/p' "$work/www.log" | head -n 1)
-    [ -n "$www_port" ] && return 0
-    sleep 0.1
-  done
-  fail "the test's web server did not start: $(cat "$work/www.log")"
+  poll_until 10 www_port_known || fail "the test's web server did not start: $(cat "$work/www.log")"
 }
+www_port_known() {
+  www_port=$(sed -n 's/.* port \([0-9]*\).*/\1/p' "$work/www.log" | head -n 1)
+  [ -n "$www_port" ]
+}
+
+# How many times the fake browser was asked to open $1.
+times_opened() { grep -c -F "$1" "$work/opened" 2>/dev/null || true; }
+opened_at_least() { [ "$(times_opened "$1")" -ge "$2" ]; }
 
 case_pages_from_elsewhere_open_in_the_browser() {
   # Another origin, served on loopback by the test.
@@ -93,29 +97,35 @@ case_pages_from_elsewhere_open_in_the_browser() {
   serve_folder "$work/www"
   local away=http://127.0.0.1:$www_port/away.html
   make_probe_course "$work/c" "" "{away: '$away'}"
+  # Each time the course's page is shown: loaded, or back from the engine's
+  # cache of pages left.
+  echo "window.addEventListener('pageshow', (e) => report('pageshow-' + e.persisted));" >>"$work/c/case.js"
   start_x
   install_fake_browser
   export G_MESSAGES_DEBUG=dorv
   start_dorv "$work/c"
   probe_window=$(wait_window " Probe" 30)
   wait_seen loaded 30
-  local key n=0
+  local key n=0 opened="$away is not one of the course's pages: opened in the web browser"
   for key in l r; do
     press "$probe_window" "$key"
     n=$((n + 1))
-    sleep 1.2  # a second try of the same address is a new one
-    for _ in $(seq 50); do [ "$(grep -c -F "$away" "$work/opened" 2>/dev/null)" = "$n" ] && break; sleep 0.1; done
-    expect_eq "$(grep -c -F "$away" "$work/opened" 2>/dev/null)" "$n" "pages opened in the browser after '$key'"
-    grep -q -F "$away is not one of the course's pages: opened in the web browser" "$work/out" || fail "not traced"
-    # The course stays in the window, or comes back to it (loaded again
+    poll_until 10 opened_at_least "$away" "$n" ||
+      fail "pages opened in the browser after '$key': expected '$n', got '$(times_opened "$away")'"
+    expect_eq "$(times_opened "$away")" "$n" "pages opened in the browser after '$key'"
+    grep -q -F "$opened" "$work/out" || fail "not traced"
+    # The course stays in the window, or comes back to it (shown again
     # after "r"), and is polled as before.
     if [ "$key" = r ]; then
-      for _ in $(seq 100); do [ "$(count_seen loaded)" -ge 2 ] && break; sleep 0.1; done
+      wait_count "host command Seen-pageshow-" 2 30
     fi
-    sleep 1
     press "$probe_window" a
-    for _ in $(seq 50); do [ "$(count_seen key-a)" = "$n" ] && break; sleep 0.1; done
+    wait_seen_count key-a "$n"
     expect_eq "$(count_seen key-a)" "$n" "keys reaching the course after '$key'"
+    # Opened once: a second try of the same address within a second is the
+    # same one; past that, the next try is a new one.
+    wait_trace_older "$opened" 1200
+    expect_eq "$(times_opened "$away")" "$n" "pages opened in the browser after '$key'"
   done
   grep -q -F "host command Quit" "$work/out" && fail "the page from elsewhere was polled"
   kill "$www_pid" 2>/dev/null || true
@@ -144,8 +154,11 @@ case_hostile_answers_change_nothing() {
   [ ! -s "$work/err" ] || fail "messages were shown: $(head -c 300 "$work/err")"
   expect_learner_intact "after hostile answers"
   # A page whose every function throws: nothing shown, and it still closes.
+  local failed
+  failed=$(count_trace "call GetState (0 arguments): failed")
   press "$probe_window" t
-  sleep 1
+  # A second of polls (every 229 ms) that throw.
+  wait_count "call GetState (0 arguments): failed" $((failed + 4)) 10
   press "$probe_window" ctrl+w
   confirm_quit_and_wait_exit " Probe" "$probe_window"
   [ ! -s "$work/err" ] || fail "messages were shown: $(head -c 300 "$work/err")"
@@ -210,8 +223,8 @@ case_disk_faults_keep_earlier_files() {
     # ("Test:"): both are refused by the full disk, and the learner is told.
     for file in "$work/stick/PLENA/PROBE/PREF.PRF" "$learner/SCORE.DAT"; do
       box=$(wait_window DORV 30)
-      for _ in $(seq 50); do grep -q -F "DORV: Disk full while accessing $file." "$work/err" && break; sleep 0.1; done
-      grep -q -F "DORV: Disk full while accessing $file." "$work/err" || fail "the full disk was not reported for $file: $(cat "$work/err")"
+      poll_until 5 grep -q -F "DORV: Disk full while accessing $file." "$work/err" ||
+        fail "the full disk was not reported for $file: $(cat "$work/err")"
       press "$box" Return
       wait_window_gone DORV
     done
@@ -276,8 +289,7 @@ case_signal_while_a_dialog_is_open() {
   kill "$xvfb_pid"; wait "$xvfb_pid" 2>/dev/null || true; xvfb_pid=
   # The about box goes with the course too.
   start_learner_course
-  press "$probe_window" alt+h
-  sleep 0.5
+  open_menu "$probe_window" alt+h
   press "$probe_window" a
   wait_window "About This Program" 10 >/dev/null
   kill -s TERM "$dorv_pid"

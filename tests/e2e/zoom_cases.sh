@@ -4,34 +4,37 @@
 # A screen on which the window fits at 200 % (1600 x about 1250).
 screen_size=2560x1600
 
-# Waits up to 5 s for window $1 to be $2 pixels wide; sets X, Y, WIDTH and
-# HEIGHT.
-wait_width() {
-  local deadline=$((SECONDS + 5))
-  while :; do
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    [ "$WIDTH" = "$2" ] && return 0
-    [ $SECONDS -lt $deadline ] || fail "the window is $WIDTH pixels wide, not $2"
-    sleep 0.1
-  done
+# Whether window $1 is $2 pixels wide; sets X, Y, WIDTH and HEIGHT.
+width_is() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  [ "$WIDTH" = "$2" ]
 }
 
-# Window $1 stands in the middle of the screen, within a pixel (X counts
-# in the screen's pixels, the program in GDK's), or at its top or left edge
-# where it is larger than the screen.
-expect_centred() {
-  local screen_w screen_h x y
+# Waits up to 10 s for window $1 to be $2 pixels wide; sets X, Y, WIDTH and
+# HEIGHT.
+wait_width() {
+  poll_until 10 width_is "$1" "$2" || fail "the window is $WIDTH pixels wide, not $2"
+}
+
+# Whether window $1 stands in the middle of the screen, within a pixel (X
+# counts in the screen's pixels, the program in GDK's), or at its top or
+# left edge where it is larger than the screen; sets X, Y, WIDTH and HEIGHT,
+# and x and y where it belongs.
+centred() {
+  local screen_w screen_h
   read -r screen_w screen_h < <(xdotool getdisplaygeometry)
-  for _ in $(seq 30); do
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    x=$(((screen_w - WIDTH) / 2))
-    y=$(((screen_h - HEIGHT) / 2))
-    [ $x -lt 0 ] && x=0
-    [ $y -lt 0 ] && y=0
-    [ $((X - x)) -ge -1 ] && [ $((X - x)) -le 1 ] && [ $((Y - y)) -ge -1 ] && [ $((Y - y)) -le 1 ] && return 0
-    sleep 0.1
-  done
-  fail "the ${WIDTH}x$HEIGHT window is at $X,$Y, not centred at $x,$y"
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  x=$(((screen_w - WIDTH) / 2))
+  y=$(((screen_h - HEIGHT) / 2))
+  [ $x -lt 0 ] && x=0
+  [ $y -lt 0 ] && y=0
+  [ $((X - x)) -ge -1 ] && [ $((X - x)) -le 1 ] && [ $((Y - y)) -ge -1 ] && [ $((Y - y)) -le 1 ]
+}
+
+# Waits up to 10 s for window $1 to stand in the middle of the screen.
+expect_centred() {
+  local x y
+  poll_until 10 centred "$1" || fail "the ${WIDTH}x$HEIGHT window is at $X,$Y, not centred at $x,$y"
 }
 
 zoom_steps() { grep -c -E 'zoom [0-9]+ %' "$work/out" || true; }
@@ -51,7 +54,9 @@ zoom_stays() {
   steps=$(zoom_steps)
   press "$1" "$2"
   ctrl_presses=$((ctrl_presses + 1))
-  sleep 0.5
+  # The page is told of the release of Ctrl, after the key: by the time it
+  # reports that, a step taken for the key would be traced.
+  wait_seen_count debug-0 $ctrl_presses
   expect_eq "$(zoom_steps)" "$steps" "zoom steps after $2 at the end"
   wait_width "$1" "$width"
 }
@@ -92,7 +97,7 @@ case_zoom_keys_scale_the_window_and_never_reach_the_page() {
   expect_centred "$probe_window"
   # 150 %: the page still lays out 800 x 600; the menu bar grew as well.
   press "$probe_window" s
-  for _ in $(seq 50); do [ "$(count_seen size-800x600-800x600-1)" = 2 ] && break; sleep 0.1; done
+  wait_seen_count size-800x600-800x600-1 2
   expect_eq "$(count_seen size-800x600-800x600-1)" 2 "page size reports of 800 x 600 at 150 %"
   expect_eq "$((HEIGHT - 900))" "$((menu * 3 / 2))" "menu bar height at 150 %"
   # The learner still cannot resize it: its least and largest size are its size.
@@ -116,7 +121,7 @@ case_zoom_keys_scale_the_window_and_never_reach_the_page() {
   expect_centred "$probe_window"
   expect_eq "$((HEIGHT - 1200))" "$((menu * 2))" "menu bar height at 200 %"
   # The Ctrl key itself still switches the page's debug mode, once a press.
-  for _ in $(seq 50); do [ "$(count_seen debug-0)" = $ctrl_presses ] && break; sleep 0.1; done
+  wait_seen_count debug-0 $ctrl_presses
   expect_eq "$(count_seen debug-3)" $ctrl_presses "SetDebugMode(3) calls"
   expect_eq "$(count_seen debug-0)" $ctrl_presses "SetDebugMode(0) calls"
   # The page saw the modifiers and "s", none of the zoom keys: no press and
@@ -143,9 +148,9 @@ case_zoom_setting_starts_the_course_larger() {
   wait_seen "size-800x600-800x600-1"
   # The next page keeps the zoom.
   press "$probe_window" r
-  for _ in $(seq 50); do [ "$(count_seen loaded)" = 2 ] && break; sleep 0.1; done
+  wait_seen_count loaded 2
   expect_eq "$(count_seen loaded)" 2 "pages loaded"
-  for _ in $(seq 50); do [ "$(count_seen size-800x600-800x600-1)" = 2 ] && break; sleep 0.1; done
+  wait_seen_count size-800x600-800x600-1 2
   expect_eq "$(count_seen size-800x600-800x600-1)" 2 "page size reports of 800 x 600"
   # So does the page loaded again after its process ended.
   local web
@@ -153,7 +158,7 @@ case_zoom_setting_starts_the_course_larger() {
   [ -n "$web" ] || fail "no web process found"
   kill -9 $web
   press "$(wait_window DORV 20)" Return
-  for _ in $(seq 100); do [ "$(count_seen size-800x600-800x600-1)" = 3 ] && break; sleep 0.1; done
+  wait_seen_count size-800x600-800x600-1 3 30
   expect_eq "$(count_seen size-800x600-800x600-1)" 3 "page size reports after the page's process ended"
   zoom_to "$probe_window" ctrl+0 800
   expect_centred "$probe_window"
@@ -177,7 +182,7 @@ case_zoom_on_a_double_density_screen() {
   expect_centred "$probe_window"
   expect_eq "$Y" 0 "top of the window taller than the screen"
   press "$probe_window" s
-  for _ in $(seq 50); do [ "$(count_seen size-800x600-800x600-2)" = 2 ] && break; sleep 0.1; done
+  wait_seen_count size-800x600-800x600-2 2
   expect_eq "$(count_seen size-800x600-800x600-2)" 2 "page size reports at 150 % of twice the density"
   # One page pixel is three of the screen's, sharp.
   expect_eq "$(page_pixels "$probe_window" 1800 330 599 603)" "00ff00 000000 000000 000000 00ff00" \
