@@ -15,13 +15,25 @@ cleanup() {
   [ -n "$dorv_pid" ] && kill "$dorv_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
-  [ -n "${mounted:-}" ] && umount "$mounted" 2>/dev/null || true
+  # A stick a case mounted: its file system may be busy for a moment after
+  # the program ended (GIO's daemons look at new mounts); a last resort
+  # detaches it lazily, and nothing below a mount is ever removed.
+  if [ -n "${mounted:-}" ]; then
+    poll_until 10 unmounted "$mounted" || umount -l "$mounted" 2>/dev/null || true
+  fi
   [ -n "${loop_device:-}" ] && losetup -d "$loop_device" 2>/dev/null || true
   # Folders a case made outside its own (for example below /media).
   [ -n "${extra_dirs:-}" ] && rm -rf ${extra_dirs} || true
-  rm -rf "$work"
+  rm -rf --one-file-system "$work" 2>/dev/null || true
 }
 trap cleanup EXIT
+
+# Unmounts the FUSE or kernel mount at $1; true once nothing is mounted there.
+unmounted() {
+  mountpoint -q "$1" 2>/dev/null || return 0
+  fusermount -u "$1" 2>/dev/null || umount "$1" 2>/dev/null
+  ! mountpoint -q "$1" 2>/dev/null
+}
 
 # How often a wait looks again for what it waits for.
 poll_interval=0.1
