@@ -73,6 +73,22 @@ std::map<char, DrivePlace> AssignDriveLetters(const std::string& home, const std
     return letters;
 }
 
+std::string DataRootOf(const DrivePlace& place, IDriveList& drives) {
+    std::string folder;
+    switch (place.type) {
+        case DriveType::Removable:
+        case DriveType::Remote:
+            folder = place.root;
+            break;
+        case DriveType::Fixed:
+            if (place.configured || !drives.GetDocumentsFolder(folder)) folder = place.root;
+            break;
+        case DriveType::None:
+            break;
+    }
+    return folder;
+}
+
 std::string DriveTypeName(DriveType type, bool japanese) {
     switch (type) {
         case DriveType::Removable:

@@ -35,6 +35,13 @@ bool IsUserMediaFolder(const std::string& path, const std::string& user);
 std::map<char, DrivePlace> AssignDriveLetters(const std::string& home, const std::map<char, DrivePlace>& configured,
                                               const std::vector<DrivePlace>& found);
 
+// The folder that holds a drive's PLENA folder, where the program keeps the
+// learners' data of the drive: the place's own folder for removable media
+// and network places; for a fixed drive the user's documents folder, unless
+// the deployment named the place (or the documents folder cannot be
+// located), then its own folder. "" when the letter stands for nothing.
+std::string DataRootOf(const DrivePlace& place, IDriveList& drives);
+
 // The type's name as the page shows it, in Japanese or in English.
 std::string DriveTypeName(DriveType type, bool japanese);
 

@@ -11,6 +11,7 @@
 #include "common/TextEncoding.h"
 #include "common/Trace.h"
 #include "learner/DriveList.h"
+#include "learner/DrivePlaces.h"
 #include "learner/FileStore.h"
 #include "learner/SharedFiles.h"
 
@@ -93,18 +94,7 @@ bool CLearnerStore::UpdateCourseDataFolder() {
     char letter = m_strDrive.size() == 2 && m_strDrive[1] == ':' ? m_strDrive[0] : 0;
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
     DrivePlace place = letter >= 'A' && letter <= 'Z' ? m_drives.Find(letter) : DrivePlace{};
-    std::string folder;
-    switch (place.type) {
-        case DriveType::Removable:
-        case DriveType::Remote:
-            folder = place.root;
-            break;
-        case DriveType::Fixed:
-            if (place.configured || !m_drives.GetDocumentsFolder(folder)) folder = place.root;
-            break;
-        case DriveType::None:
-            break;
-    }
+    std::string folder = DataRootOf(place, m_drives);
     if (folder.empty()) {
         Trace("drive \"%s\" stands for no place: no course data folder", m_strDrive.c_str());
         return false;
