@@ -1,5 +1,7 @@
 // Entry point: command line, start-up checks, then the window and the page.
+#include <glib-unix.h>
 #include <gtk/gtk.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -15,26 +17,36 @@
 #include "app/MainFrame.h"
 #include "bridge/DorvView.h"
 #include "check/CourseCheck.h"
+#include "common/DialogTexts.h"
 #include "common/Trace.h"
+#include "library/CourseLibrary.h"
+#include "library/LibraryTexts.h"
 #include "platform/engine/CourseEngine.h"
 #include "platform/engine/CourseWindows.h"
 #include "platform/engine/PageDialogs.h"
 #include "platform/engine/PagePermissions.h"
 #include "platform/engine/WebKitPage.h"
 #include "platform/system/CourseFonts.h"
+#include "platform/system/CourseProcesses.h"
 #include "platform/system/GioDriveList.h"
 #include "platform/system/GlibTimers.h"
+#include "platform/system/LibraryWork.h"
+#include "platform/system/MountWatch.h"
 #include "platform/system/PosixFileStore.h"
 #include "platform/system/SessionEnd.h"
 #include "platform/system/SoupUrlFetcher.h"
 #include "platform/system/TimedFileStore.h"
+#include "platform/system/UserLanguages.h"
 #include "platform/window/DebugKeyWatch.h"
 #include "platform/window/GtkDialogs.h"
 #include "platform/window/GtkInputFilter.h"
 #include "platform/window/GtkMainWindow.h"
 #include "platform/window/GtkMessageBox.h"
 #include "platform/window/GtkModalDialog.h"
+#include "platform/window/LibraryWindow.h"
+#include "platform/window/RecordsWindow.h"
 #include "platform/window/WindowZoom.h"
+#include "records/RecordsCommand.h"
 
 extern "C" void dorv_register_resource();
 
@@ -47,6 +59,31 @@ void TraceToGLib(const std::string& line) { g_log(kLogDomain, G_LOG_LEVEL_DEBUG,
 // Traces go through GLib's logging; G_MESSAGES_DEBUG=dorv shows them.
 void InstallTrace() {
     if (!g_log_writer_default_would_drop(G_LOG_LEVEL_DEBUG, kLogDomain)) dorv::SetTraceSink(TraceToGLib);
+}
+
+// The course's window while it exists: the course library asks for it to
+// come to the front with a signal (kFrontSignal).
+dorv::GtkMainWindow* g_frontWindow = nullptr;
+
+gboolean OnFrontSignal(gpointer) {
+    if (g_frontWindow) {
+        g_frontWindow->Present();
+        dorv::Trace("front signal: window brought to the front");
+    } else {
+        dorv::Trace("front signal before the window: it comes to the front when it is shown");
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+// The course library starts a course with the front signal blocked, so that
+// a request that comes early waits instead of ending the course: it is
+// handled from here on.
+void HandleFrontSignal() {
+    g_unix_signal_add(dorv::kFrontSignal, OnFrontSignal, nullptr);
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, dorv::kFrontSignal);
+    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
 }
 
 // The view and the frame need each other: the view tells the frame the
@@ -203,8 +240,10 @@ int RunCourse() {
         [&] { return view.HasSaved(); });
     view.SetSavedListener([&] { sessionEnd.OnSaved(); });
     window.Present();
+    g_frontWindow = &window;
     dorv::Trace("window shown");
     g_main_loop_run(loop);
+    g_frontWindow = nullptr;
     g_main_loop_unref(loop);
     courseWindows.CloseAll();
     view.SetSavedListener(nullptr);
@@ -214,6 +253,98 @@ int RunCourse() {
     timers.SetHandler(nullptr);
     messages.SetParent(nullptr);
     return app.ExitInstance();
+}
+
+// dorv --library: the courses of this computer, of the school's folders and
+// of the media inserted, each checked as --check checks it, started in a
+// process of its own.
+int RunLibrary() {
+    g_set_prgname("dorv");
+    InstallTrace();
+    dorv::Trace("library starting");
+    dorv_register_resource();
+    if (!gtk_init_check()) {
+        const char* display = g_getenv("DISPLAY");
+        std::fprintf(stderr, "dorv: cannot open the display%s%s\n", display ? " " : "", display ? display : "");
+        return 1;
+    }
+    InstallIcon();
+    gchar* current = g_get_current_dir();
+    std::string workingFolder = current;
+    g_free(current);
+    dorv::LibraryEnvironment env = dorv::LibraryEnvironment::FromProcess();
+    dorv::LibrarySettings settings = dorv::ReadLibrarySettings(dorv::FindLibrarySettings(env));
+    const bool records = settings.recordsEnabled;
+    const std::string recordsPlace = settings.recordsPlace;
+
+    dorv::GioDriveList drives({});
+    dorv::LibraryWork work(env.home);
+    dorv::CCourseLibrary* library = nullptr;
+    dorv::CourseProcesses processes(workingFolder, [&](const std::string& folder) {
+        if (library) library->OnRunningChanged(folder);
+    });
+    dorv::CCourseLibrary courses(env, std::move(settings), drives, work, processes);
+    library = &courses;
+    work.SetLibrary(&courses);
+
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    dorv::LibraryWindow::Handlers handlers{.records = nullptr, .destroyed = [&] { g_main_loop_quit(loop); }};
+    if (records) {
+        handlers.records = [&](const std::string& folder) {
+            dorv::Trace("library: class records asked for (course %s, place %s)",
+                        folder.empty() ? "none" : folder.c_str(), recordsPlace.empty() ? "none" : recordsPlace.c_str());
+            dorv::OpenRecordsWindow(nullptr, recordsPlace);
+        };
+    }
+    dorv::LibraryWindow window(courses, dorv::CLibraryTexts(dorv::PrefersJapanese(dorv::UserLanguages())), handlers);
+    courses.SetView(&window);
+    dorv::MountWatch mounts([&] { courses.Rebuild(true); });
+    courses.Rebuild(false);
+    window.Present();
+    g_main_loop_run(loop);
+    g_main_loop_unref(loop);
+    courses.SetView(nullptr);
+    work.SetLibrary(nullptr);
+    library = nullptr;
+    return 0;
+}
+
+// The place whose records are read: the one given, else the one the
+// machine-wide configuration names, else the user's documents folder (C:).
+std::string RecordsPlaceOf(const dorv::CommandLine& line) {
+    if (!line.folder.empty()) return line.folder;
+    dorv::LibraryEnvironment env = dorv::LibraryEnvironment::FromProcess();
+    std::string configured = dorv::ReadLibrarySettings(dorv::FindLibrarySettings(env)).recordsPlace;
+    return configured.empty() ? "C:" : configured;
+}
+
+// dorv --records PLACE --export FOLDER: the class records of a place as CSV
+// files, with no window and no display: GTK is never started here.
+int RunRecordsExport(const dorv::CommandLine& line) {
+    InstallTrace();
+    dorv::GioDriveList drives({});
+    return dorv::ExportPlaceRecords(RecordsPlaceOf(line), line.exportFolder,
+                                    dorv::PrefersJapanese(dorv::UserLanguages()), stdout, stderr, &drives);
+}
+
+// dorv --records [PLACE]: the class records window.
+int RunRecords(const dorv::CommandLine& line) {
+    if (!line.exportFolder.empty()) return RunRecordsExport(line);
+    g_set_prgname("dorv");
+    InstallTrace();
+    dorv::Trace("records starting");
+    dorv_register_resource();
+    if (!gtk_init_check()) {
+        const char* display = g_getenv("DISPLAY");
+        std::fprintf(stderr, "dorv: cannot open the display%s%s\n", display ? " " : "", display ? display : "");
+        return 1;
+    }
+    InstallIcon();
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    dorv::OpenRecordsWindow(nullptr, RecordsPlaceOf(line), [loop] { g_main_loop_quit(loop); });
+    g_main_loop_run(loop);
+    g_main_loop_unref(loop);
+    return 0;
 }
 
 }  // namespace
@@ -240,9 +371,14 @@ int main(int argc, char** argv) {
             return 2;
         case dorv::CommandLine::Action::Check:
             return RunCheck(line);
+        case dorv::CommandLine::Action::Library:
+            return RunLibrary();
+        case dorv::CommandLine::Action::Records:
+            return RunRecords(line);
         case dorv::CommandLine::Action::Run:
             break;
     }
+    HandleFrontSignal();
     if (!line.folder.empty()) {
         std::string error;
         if (!dorv::EnterCourseFolder(line.folder, error)) {

@@ -29,6 +29,28 @@ CommandLine CheckCommandLine(bool check, bool json, const std::vector<std::strin
     return result;
 }
 
+CommandLine RecordsCommandLine(bool records, bool otherOption, const std::vector<std::string>& operands, bool exporting,
+                               const std::string& exportFolder) {
+    CommandLine result;
+    result.action = CommandLine::Action::UsageError;
+    if (!records) {
+        result.error = "--export goes with --records";
+    } else if (otherOption) {
+        result.error = "--records goes with no other option but --export";
+    } else if (operands.size() > 1) {
+        result.error = "--records takes one place: a drive letter or a folder";
+    } else if (operands.size() == 1 && operands[0].empty()) {
+        result.error = "the place is empty";
+    } else if (exporting && exportFolder.empty()) {
+        result.error = "the export folder name is empty";
+    } else {
+        result.action = CommandLine::Action::Records;
+        result.folder = operands.empty() ? std::string() : operands[0];
+        result.exportFolder = exportFolder;
+    }
+    return result;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -36,9 +58,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     bool optionsEnded = false;
     bool check = false;
     bool json = false;
+    bool library = false;
+    bool records = false;
+    bool exporting = false;
+    bool exportFolderNext = false;
+    std::string exportFolder;
     std::vector<std::string> operands;
     for (const std::string& arg : args) {
-        if (!optionsEnded && arg == "--") {
+        if (exportFolderNext) {
+            exportFolderNext = false;
+            exportFolder = arg;
+        } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
             result.action = CommandLine::Action::Help;
@@ -50,6 +80,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             check = true;
         } else if (!optionsEnded && arg == "--json") {
             json = true;
+        } else if (!optionsEnded && arg == "--library") {
+            library = true;
+        } else if (!optionsEnded && arg == "--records") {
+            records = true;
+        } else if (!optionsEnded && arg == "--export") {
+            exporting = true;
+            exportFolderNext = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             result.action = CommandLine::Action::UsageError;
             result.error = "unrecognized option '" + arg + "'";
@@ -57,6 +94,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else {
             operands.push_back(arg);
         }
+    }
+    if (exportFolderNext) {
+        result.action = CommandLine::Action::UsageError;
+        result.error = "--export needs a folder";
+        return result;
+    }
+    if (records || exporting) {
+        return RecordsCommandLine(records, check || json || library, operands, exporting, exportFolder);
+    }
+    if (library) {
+        result.action = CommandLine::Action::UsageError;
+        if (check || json) {
+            result.error = "--library goes with no other option";
+        } else if (!operands.empty()) {
+            result.error = "--library takes no course folder";
+        } else {
+            result.action = CommandLine::Action::Library;
+        }
+        return result;
     }
     if (check || json) return CheckCommandLine(check, json, operands);
     if (operands.size() > 1) {
@@ -79,6 +135,12 @@ std::string UsageText(const std::string& program) {
            "  or:  " +
            program +
            " --check [--json] COURSE-FOLDER...\n"
+           "  or:  " +
+           program +
+           " --library\n"
+           "  or:  " +
+           program +
+           " --records [PLACE] [--export FOLDER]\n"
            "Show the HTML course whose DORV.ini is in COURSE-FOLDER (by default the\n"
            "current working directory).\n"
            "With --check, show no window: read each course as the program would and\n"
@@ -86,9 +148,20 @@ std::string UsageText(const std::string& program) {
            "found, what this browser engine does not offer, and how each page is\n"
            "decoded. Nothing in the course is changed. Exit status 0 when every course\n"
            "starts and nothing was found that will not work, 1 otherwise.\n"
+           "With --library, show the courses of this computer, of the folders that\n"
+           "dorv/dorv.conf names and of the removable media inserted, and start them.\n"
+           "With --records, show the class records of PLACE: who studied what, read from\n"
+           "the learners' files in PLACE/PLENA. PLACE is a drive letter (F: or F) or a\n"
+           "folder; without it, the user's documents folder (drive C:). With --export,\n"
+           "show no window: write two CSV files for each course into FOLDER. Nothing in\n"
+           "PLACE is changed. Exit status 0 when all was written, 1 otherwise.\n"
            "\n"
            "      --check    check the courses instead of showing one\n"
            "      --json     with --check: the report as one JSON document\n"
+           "      --library  list the courses there are and start one\n"
+           "      --records  show the class records of a place\n"
+           "      --export FOLDER\n"
+           "                 with --records: write the records as CSV files, no window\n"
            "  -h, --help     display this help and exit\n"
            "  -V, --version  output version information and exit\n"
            "\n"

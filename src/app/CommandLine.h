@@ -1,5 +1,8 @@
 // The program's command line: an optional course folder, --help, --version;
-// or --check with the course folders to check (and --json).
+// --check with the course folders to check (and --json); --library, the
+// window that lists the courses of the machine and starts them; or
+// --records with a place, the class records' window or (with --export) their
+// CSV files.
 #pragma once
 
 #include <string>
@@ -8,9 +11,11 @@
 namespace dorv {
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, Check, UsageError };
+    enum class Action { Run, Help, Version, Check, Library, Records, UsageError };
     Action action = Action::Run;
     std::string folder;                // Run: the course folder to work in ("" for the current one)
+                                       // Records: the place ("" for the user's documents, drive C:)
+    std::string exportFolder;          // Records: where the CSV files go ("": the window instead)
     std::string error;                 // UsageError: what is wrong
     std::vector<std::string> folders;  // Check: the course folders, in the order given
     bool json = false;                 // Check: the report as one JSON document

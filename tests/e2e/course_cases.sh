@@ -239,7 +239,7 @@ case_microphone_and_speech() {
   grep -q -F "asks for the camera or screen: refused" "$work/out" || fail "the camera was not refused"
   # The window showed the recording, and stopped showing it.
   grep -q -F "microphone recording" "$work/out" || fail "the recording was not shown"
-  wait_trace "microphone off" 10
+  wait_trace "microphone off" 30
   quit_course " Pages"
   sed -i 's/^main=.*/main=speech.html/' "$work/c/DORV.ini"
   start_course "$work/c" " Pages"

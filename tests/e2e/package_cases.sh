@@ -6,19 +6,24 @@ case_install_puts_everything_in_its_place() {
   (cd "$work/prefix" && find . -type f | sort) >"$work/files"
   local demo
   demo=$(cd "$DORV_SOURCE/courses" && find demo -type f | sort | sed 's|^|./share/dorv/courses/|')
-  printf '%s\n' ./bin/dorv ./share/applications/dorv.desktop ./share/doc/dorv/changelog.gz \
+  printf '%s\n' ./bin/dorv ./share/applications/dorv.desktop ./share/applications/dorv-records.desktop \
+    ./share/doc/dorv/changelog.gz \
     ./share/doc/dorv/copyright ./share/doc/dorv/deploying.md ./share/doc/dorv/page-protocol.md \
     ./share/doc/dorv/robustness.md ./share/icons/hicolor/scalable/apps/dorv.svg \
     ./share/man/man1/dorv.1.gz ./share/metainfo/org.dorv.Dorv.metainfo.xml $demo \
     $(for n in 16 24 32 48 64 128 256; do echo "./share/icons/hicolor/${n}x$n/apps/dorv.png"; done) | sort >"$work/want"
   diff "$work/want" "$work/files" >&2 || fail "installed files differ from the expected list"
-  desktop-file-validate "$work/prefix/share/applications/dorv.desktop" || fail "the desktop entry is not valid"
+  desktop-file-validate "$work/prefix/share/applications/dorv.desktop" "$work/prefix/share/applications/dorv-records.desktop" ||
+    fail "the desktop entries are not valid"
   appstreamcli validate --no-net "$work/prefix/share/metainfo/org.dorv.Dorv.metainfo.xml" >&2 ||
     fail "the AppStream metainfo is not valid"
   # Folders do not open in DORV: only a course folder given to it does.
   grep -q '^MimeType=' "$work/prefix/share/applications/dorv.desktop" && fail "the entry claims a file type"
-  grep -q -F "$work/prefix/share/dorv/courses/demo" "$work/prefix/share/applications/dorv.desktop" ||
-    fail "the launcher does not open the installed demo course"
+  # The menu entry opens the course library; a folder given to it, that course.
+  grep -q -F 'exec dorv --library' "$work/prefix/share/applications/dorv.desktop" ||
+    fail "the menu entry does not open the course library"
+  grep -q -x -F 'Exec=dorv --records' "$work/prefix/share/applications/dorv-records.desktop" ||
+    fail "the records entry does not open the class records"
 }
 
 case_debian_package_installs_and_runs() {
@@ -36,17 +41,25 @@ case_debian_package_installs_and_runs() {
   dpkg-deb -x "$deb" "$work/root"
   local bin=$work/root/usr/bin/dorv
   expect_eq "$("$bin" --version)" "DORV 3.0.1.76" "the packaged program's version"
-  grep -q -F 'exec dorv' "$work/root/usr/share/applications/dorv.desktop" || fail "no launcher"
-  grep -q -F '/usr/share/dorv/courses/demo' "$work/root/usr/share/applications/dorv.desktop" ||
-    fail "the launcher does not open /usr/share/dorv/courses/demo"
-  # The packaged demo course opens in the packaged program.
+  grep -q -F 'exec dorv --library' "$work/root/usr/share/applications/dorv.desktop" || fail "no launcher"
+  # The packaged library lists the packaged demo course (as it lists
+  # /usr/share/dorv/courses), and Enter opens it in the packaged program.
   DORV_BIN=$bin
   start_x
-  start_dorv "$work/root/usr/share/dorv/courses/demo"
-  local win
+  export G_MESSAGES_DEBUG=dorv LANGUAGE=en LC_ALL=C.UTF-8
+  export XDG_DATA_HOME=$work/data XDG_DATA_DIRS=$work/root/usr/share XDG_CONFIG_DIRS=$work/etc
+  start_dorv "$work" --library
+  local library win
+  library=$(wait_window "Course Library" 60)
+  wait_trace "library: course $work/root/usr/share/dorv/courses/demo: DORV デモコース Ver 1.0" 60
+  press "$library" Return
   win=$(wait_window " DORV デモコース" 60)
   press "$win" ctrl+w
-  confirm_quit_and_wait_exit " DORV デモコース" "$win"
+  press "$(quit_dialog " DORV デモコース" "$win")" Return
+  wait_trace "library: $work/root/usr/share/dorv/courses/demo ended (exit status 0)" 20
+  press "$library" ctrl+w
+  wait_exit 10
+  expect_eq "$exit_status" 0 "exit status"
 }
 
 # The package as Debian's checker sees it: no errors, and its warnings shown.

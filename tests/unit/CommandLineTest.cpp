@@ -54,6 +54,50 @@ TEST(CommandLine, CheckTakesEveryFolderAndJson) {
     EXPECT_NE(UsageText("dorv").find("--check [--json] COURSE-FOLDER..."), std::string::npos);
 }
 
+TEST(CommandLine, LibraryTakesNoFolderAndNoOtherOption) {
+    EXPECT_EQ(ParseCommandLine({"--library"}).action, Action::Library);
+    EXPECT_EQ(ParseCommandLine({"--library", "--version"}).action, Action::Version);
+    EXPECT_EQ(ParseCommandLine({"--", "--library"}).folder, "--library");
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--library", "a"}, {"a", "--library"}, {"--library", "--check", "a"}, {"--json", "--library"}}) {
+        CommandLine bad = ParseCommandLine(args);
+        EXPECT_EQ(bad.action, Action::UsageError) << args[0] << " " << args[1];
+        EXPECT_FALSE(bad.error.empty());
+    }
+    EXPECT_NE(UsageText("dorv").find("  or:  dorv --library\n"), std::string::npos);
+}
+
+TEST(CommandLine, RecordsTakeAPlaceAndAnExportFolder) {
+    CommandLine window = ParseCommandLine({"--records", "F:"});
+    EXPECT_EQ(window.action, Action::Records);
+    EXPECT_EQ(window.folder, "F:");
+    EXPECT_EQ(window.exportFolder, "");
+    CommandLine documents = ParseCommandLine({"--records"});
+    EXPECT_EQ(documents.action, Action::Records);
+    EXPECT_EQ(documents.folder, "");
+    // The export folder is the argument after --export, whatever it looks like.
+    CommandLine exported = ParseCommandLine({"--export", "-out", "--records", "--", "-place"});
+    EXPECT_EQ(exported.action, Action::Records);
+    EXPECT_EQ(exported.folder, "-place");
+    EXPECT_EQ(exported.exportFolder, "-out");
+    EXPECT_EQ(ParseCommandLine({"--records", "--export", "out"}).exportFolder, "out");
+    EXPECT_EQ(ParseCommandLine({"--records", "--help"}).action, Action::Help);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--export", "out", "place"},
+                                               {"--records", "--export"},
+                                               {"--records", "a", "b"},
+                                               {"--records", ""},
+                                               {"--records", "a", "--export", ""},
+                                               {"--records", "--library"},
+                                               {"--records", "--check", "a"},
+                                               {"--json", "--records"}}) {
+        CommandLine bad = ParseCommandLine(args);
+        EXPECT_EQ(bad.action, Action::UsageError) << args[0] << " " << args[1];
+        EXPECT_FALSE(bad.error.empty());
+    }
+    EXPECT_NE(UsageText("dorv").find("  or:  dorv --records [PLACE] [--export FOLDER]\n"), std::string::npos);
+}
+
 TEST(CommandLine, EnteringTheCourseFolder) {
     test::ScratchFolder folder;
     folder.Write("course/DORV.ini", "");
