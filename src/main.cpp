@@ -293,7 +293,8 @@ int RunLibrary() {
         handlers.records = [&](const std::string& folder) {
             dorv::Trace("library: class records asked for (course %s, place %s)",
                         folder.empty() ? "none" : folder.c_str(), recordsPlace.empty() ? "none" : recordsPlace.c_str());
-            dorv::OpenRecordsWindow(nullptr, recordsPlace);
+            const dorv::CourseEntry* entry = courses.Find(folder);
+            dorv::OpenRecordsWindow(nullptr, recordsPlace, nullptr, entry ? entry->fileTitle : std::string());
         };
     }
     dorv::LibraryWindow window(courses, dorv::CLibraryTexts(dorv::PrefersJapanese(dorv::UserLanguages())), handlers);

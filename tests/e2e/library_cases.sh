@@ -184,8 +184,13 @@ case_library_records_button_only_when_enabled() {
   wait "$xvfb_pid" 2>/dev/null || true
   xvfb_pid=
 
+  # The class's data: two courses, the library's course not the first.
+  local header='CD,lecture,unit,step,part,section,start date,start time,end date,end time,total time'
+  mkdir -p "$work/records/PLENA/AAA/hana" "$work/records/PLENA/Probe/taro"
+  printf '%s\n1,1,1,1,1,1,2026/04/01,9:00:00,2026/04/01,9:10:00,600\n' "$header" >"$work/records/PLENA/AAA/hana/HISTORY.DAT"
+  printf '%s\n1,1,1,1,1,1,2026/04/02,9:00:00,2026/04/02,9:05:00,0:05:00\n' "$header" >"$work/records/PLENA/Probe/taro/HISTORY.DAT"
   mkdir -p "$work/etc2/dorv"
-  printf '[Records]\nEnabled=true\nPlace=/srv/records\n' >"$work/etc2/dorv/dorv.conf"
+  printf '[Records]\nEnabled=true\nPlace=%s\n' "$work/records" >"$work/etc2/dorv/dorv.conf"
   export LANGUAGE=ja
   start_x
   export G_MESSAGES_DEBUG=dorv
@@ -194,7 +199,11 @@ case_library_records_button_only_when_enabled() {
   wait_trace "library: the records button is shown"
   wait_trace "library: course $XDG_DATA_HOME/dorv/courses/probe: Probe Ver 1"
   press "$library_window" alt+r
-  wait_trace "library: class records asked for (course $XDG_DATA_HOME/dorv/courses/probe, place /srv/records)"
+  wait_trace "library: class records asked for (course $XDG_DATA_HOME/dorv/courses/probe, place $work/records)"
+  # The records of the configured place open on the library's course.
+  wait_window "学習記録 — $work/records" 30 >/dev/null
+  wait_trace "records: course Probe shows 1 learners"
+  grep -q -F "records: course AAA shows" "$work/out" && fail "the records opened on another course"
   press "$library_window" ctrl+w
   wait_exit 10
 }

@@ -54,9 +54,12 @@ void OnRealize(GtkWidget* widget, gpointer) {
 
 }  // namespace
 
-void OpenRecordsWindow(GtkWindow* parent, const std::string& place, std::function<void()> closed) {
-    // Deleted when its window is destroyed.
-    new RecordsWindow(parent, place, std::move(closed));
+void OpenRecordsWindow(GtkWindow* parent, const std::string& place, std::function<void()> closed,
+                       const std::string& course) {
+    // Deleted when its window is destroyed; the place is read later, on
+    // another thread, so the course to show first is known in time.
+    auto* window = new RecordsWindow(parent, place, std::move(closed));
+    window->ShowFirst(course);
 }
 
 RecordsWindow::RecordsWindow(GtkWindow* parent, std::string place, std::function<void()> closed)

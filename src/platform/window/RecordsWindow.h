@@ -37,14 +37,20 @@ namespace dorv {
 
 // Opens a records window for `place` (a drive letter "F:" or "F", a folder,
 // or "" for the user's documents, drive C:), over `parent` when given.
-// `closed` is called once the window is gone.
-void OpenRecordsWindow(GtkWindow* parent, const std::string& place, std::function<void()> closed = nullptr);
+// `closed` is called once the window is gone. `course`: the file title of
+// the course to show first, where the place holds several.
+void OpenRecordsWindow(GtkWindow* parent, const std::string& place, std::function<void()> closed = nullptr,
+                       const std::string& course = "");
 
 class RecordsWindow {
 public:
     RecordsWindow(GtkWindow* parent, std::string place, std::function<void()> closed);
     RecordsWindow(const RecordsWindow&) = delete;
     RecordsWindow& operator=(const RecordsWindow&) = delete;
+
+    // The file title of the course to show first, where the place holds
+    // several (until the teacher chose one).
+    void ShowFirst(std::string courseTitle) { m_courseTitle = std::move(courseTitle); }
 
 private:
     ~RecordsWindow();  // once the window is destroyed
@@ -120,6 +126,7 @@ private:
     std::shared_ptr<const PlaceRecords> m_records;
     size_t m_course = 0;
     std::string m_courseFolder;  // of the course on show
+    std::string m_courseTitle;   // the course to show first, until one was shown
     GtkFileChooserNative* m_chooser = nullptr;
     std::unique_ptr<DetachedWork> m_export;
     std::string m_exportFolder;  // the last one chosen

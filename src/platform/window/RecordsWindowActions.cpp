@@ -43,7 +43,10 @@ void RecordsWindow::ShowCourses() {
     GtkStringList* titles = gtk_string_list_new(nullptr);
     for (size_t i = 0; i < m_records->courses.size(); ++i) {
         gtk_string_list_append(titles, m_records->courses[i].title.c_str());
-        if (m_records->courses[i].folder == m_courseFolder) shown = i;
+        if (m_records->courses[i].folder == m_courseFolder ||
+            (m_courseFolder.empty() && !m_courseTitle.empty() && m_records->courses[i].title == m_courseTitle)) {
+            shown = i;
+        }
     }
     g_signal_handlers_block_by_func(m_courses, reinterpret_cast<gpointer>(OnCourseChosen), this);
     gtk_drop_down_set_model(GTK_DROP_DOWN(m_courses), G_LIST_MODEL(titles));
