@@ -255,20 +255,27 @@ int RunCourse() {
     return app.ExitInstance();
 }
 
-// dorv --library: the courses of this computer, of the school's folders and
-// of the media inserted, each checked as --check checks it, started in a
-// process of its own.
-int RunLibrary() {
+// The start of the program's own windows: tracing, the built-in files, GTK
+// on the display, the icon; false (said on standard error) without a display.
+bool StartWindows(const char* what) {
     g_set_prgname("dorv");
     InstallTrace();
-    dorv::Trace("library starting");
+    dorv::Trace("%s starting", what);
     dorv_register_resource();
     if (!gtk_init_check()) {
         const char* display = g_getenv("DISPLAY");
         std::fprintf(stderr, "dorv: cannot open the display%s%s\n", display ? " " : "", display ? display : "");
-        return 1;
+        return false;
     }
     InstallIcon();
+    return true;
+}
+
+// dorv --library: the courses of this computer, of the school's folders and
+// of the media inserted, each checked as --check checks it, started in a
+// process of its own.
+int RunLibrary() {
+    if (!StartWindows("library")) return 1;
     gchar* current = g_get_current_dir();
     std::string workingFolder = current;
     g_free(current);
@@ -331,16 +338,7 @@ int RunRecordsExport(const dorv::CommandLine& line) {
 // dorv --records [PLACE]: the class records window.
 int RunRecords(const dorv::CommandLine& line) {
     if (!line.exportFolder.empty()) return RunRecordsExport(line);
-    g_set_prgname("dorv");
-    InstallTrace();
-    dorv::Trace("records starting");
-    dorv_register_resource();
-    if (!gtk_init_check()) {
-        const char* display = g_getenv("DISPLAY");
-        std::fprintf(stderr, "dorv: cannot open the display%s%s\n", display ? " " : "", display ? display : "");
-        return 1;
-    }
-    InstallIcon();
+    if (!StartWindows("records")) return 1;
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     dorv::OpenRecordsWindow(nullptr, RecordsPlaceOf(line), [loop] { g_main_loop_quit(loop); });
     g_main_loop_run(loop);

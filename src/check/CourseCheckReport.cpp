@@ -6,6 +6,7 @@
 
 #include "check/CourseCheck.h"
 #include "common/TextEncoding.h"
+#include "common/TextJoin.h"
 
 namespace dorv {
 namespace {
@@ -13,12 +14,6 @@ namespace {
 using check::ShownName;
 
 std::string Quoted(const std::string& text) { return "\"" + ShownName(text) + "\""; }
-
-std::string Joined(const std::vector<std::string>& parts, const char* separator) {
-    std::string out;
-    for (const std::string& part : parts) out += (out.empty() ? "" : separator) + part;
-    return out;
-}
 
 // `text` with each of its lines indented by `indent`.
 std::string Indented(const std::string& text, const std::string& indent) {

@@ -1,20 +1,10 @@
 #include "library/LibraryTexts.h"
 
 #include "app/DorvApp.h"
+#include "common/TextJoin.h"
 
 namespace dorv {
-namespace {
-
-std::string Joined(const std::vector<std::string>& parts, const char* separator) {
-    std::string out;
-    for (const std::string& part : parts) {
-        if (part.empty()) continue;
-        out += (out.empty() ? "" : separator) + part;
-    }
-    return out;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string CLibraryTexts::Title() const { return Pick("コースライブラリ", "Course Library"); }
 

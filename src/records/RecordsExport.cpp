@@ -3,8 +3,10 @@
 #include <array>
 
 #include "common/TextEncoding.h"
+#include "common/TextJoin.h"
 #include "learner/LearnerStore.h"
 #include "records/CsvFile.h"
+#include "records/RecordsTable.h"
 
 namespace dorv {
 namespace {
@@ -23,30 +25,6 @@ std::string Day(const std::optional<CivilDay>& day) { return day ? FormatDay(*da
 
 std::string Moment(const std::optional<std::time_t>& moment) {
     return moment ? FormatLocalMinute(*moment) : std::string();
-}
-
-std::string Joined(const std::vector<std::string>& items, const char* separator) {
-    std::string text;
-    for (const std::string& item : items) {
-        if (!text.empty()) text += separator;
-        text += item;
-    }
-    return text;
-}
-
-// What is wrong with the learner's data, in a few words each.
-std::string Problems(const LearnerSummary& learner, bool japanese) {
-    std::vector<std::string> problems;
-    for (const DamagedThing& thing : learner.damage) {
-        std::string text = DamageText(thing.kind, japanese);
-        if (thing.kind == DamageKind::SetAsideHistory || thing.kind == DamageKind::Leftover) {
-            text += ": " + thing.file;
-        } else if (!thing.detail.empty()) {
-            text += ": " + thing.detail;
-        }
-        problems.push_back(std::move(text));
-    }
-    return Joined(problems, "; ");
 }
 
 }  // namespace
@@ -83,7 +61,7 @@ bool ExportLearnersTable(const CourseSummary& course, const std::string& path, b
         file.Field(Moment(learner.scoresSaved));
         file.Field(std::to_string(learner.unreadableRecords));
         file.Field(std::to_string(learner.unreadableValues));
-        file.Field(SpreadsheetText(Problems(learner, japanese)));
+        file.Field(SpreadsheetText(ProblemsText(learner, japanese)));
         file.EndRow();
     }
     if (!file.Commit()) {

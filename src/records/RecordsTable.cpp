@@ -1,4 +1,5 @@
 #include "records/RecordsTable.h"
+#include "common/TextJoin.h"
 
 #include <algorithm>
 
@@ -36,29 +37,6 @@ int CompareLectures(const std::vector<std::string>& a, const std::vector<std::st
         if (LectureLess(b[i], a[i])) return 1;
     }
     return 0;
-}
-
-std::string Joined(const std::vector<std::string>& items, const char* separator) {
-    std::string text;
-    for (const std::string& item : items) {
-        if (!text.empty()) text += separator;
-        text += item;
-    }
-    return text;
-}
-
-std::string ProblemsText(const LearnerSummary& learner, bool japanese) {
-    std::vector<std::string> problems;
-    for (const DamagedThing& thing : learner.damage) {
-        std::string text = DamageText(thing.kind, japanese);
-        if (thing.kind == DamageKind::SetAsideHistory || thing.kind == DamageKind::Leftover) {
-            text += ": " + thing.file;
-        } else if (!thing.detail.empty()) {
-            text += ": " + thing.detail;
-        }
-        problems.push_back(std::move(text));
-    }
-    return Joined(problems, "; ");
 }
 
 long long UnreadableCount(const LearnerSummary& learner) {
@@ -113,6 +91,20 @@ std::array<std::string, kHistoryColumns> SpreadOverColumns(const std::string& te
 }
 
 }  // namespace
+
+std::string ProblemsText(const LearnerSummary& learner, bool japanese) {
+    std::vector<std::string> problems;
+    for (const DamagedThing& thing : learner.damage) {
+        std::string text = DamageText(thing.kind, japanese);
+        if (thing.kind == DamageKind::SetAsideHistory || thing.kind == DamageKind::Leftover) {
+            text += ": " + thing.file;
+        } else if (!thing.detail.empty()) {
+            text += ": " + thing.detail;
+        }
+        problems.push_back(std::move(text));
+    }
+    return Joined(problems, "; ");
+}
 
 std::string TableColumnTitle(TableColumn column, bool japanese) {
     return (japanese ? kJapaneseTitles : kEnglishTitles)[static_cast<size_t>(column)];

@@ -44,6 +44,9 @@ bool IsNumericColumn(TableColumn column);
 // be read together; "" where there is nothing.
 std::string TableCellText(const LearnerSummary& learner, TableColumn column, bool japanese);
 
+// What is wrong with the learner's data, in a few words each.
+std::string ProblemsText(const LearnerSummary& learner, bool japanese);
+
 // The order of two learners by a column: <0, 0 or >0. Counts, times and days
 // go by their value (what is missing first); the names go by NameLess; the
 // lectures by how many, then by LectureLess; the problems by how many, then

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "common/TextJoin.h"
 #include "records/HistoryReader.h"
 
 namespace dorv {
@@ -11,15 +12,6 @@ namespace {
 // own header names them in English.
 constexpr std::array<const char*, kHistoryColumns> kJapaneseHistoryColumns = {
     "CD", "講", "ユニット", "ステップ", "パート", "セクション", "開始日", "開始時刻", "終了日", "終了時刻", "合計時間"};
-
-std::string Joined(const std::vector<std::string>& items, const char* separator) {
-    std::string text;
-    for (const std::string& item : items) {
-        if (!text.empty()) text += separator;
-        text += item;
-    }
-    return text;
-}
 
 }  // namespace
 

@@ -160,8 +160,11 @@ case_library_course_that_will_not_start() {
   # Enter goes to it and Enter starts it.
   press "$library_window" Return Down Return
   press "$library_window" ctrl+f
+  wait_trace "library: search opened"
   xdotool type --delay 50 "probe"
-  press "$library_window" Return Return
+  press "$library_window" Return
+  wait_trace 'library: search "probe" went to the first course found'
+  press "$library_window" Return
   wait_trace "library: started $courses/c-good (pid "
   expect_eq "$(count_trace "library: started ")" 1 "courses started"
   local win

@@ -1,9 +1,5 @@
 #include "platform/window/GtkMainWindow.h"
 
-#ifdef GDK_WINDOWING_X11
-#include <gdk/x11/gdkx.h>
-#endif
-
 #include "common/PageArea.h"
 #include "common/Trace.h"
 #include "platform/window/GtkModalDialog.h"
@@ -193,18 +189,7 @@ gboolean GtkMainWindow::OnCloseRequest(GtkWindow*, gpointer self) {
 
 void GtkMainWindow::OnRealize(GtkWidget* widget, gpointer self) {
     auto* window = static_cast<GtkMainWindow*>(self);
-#ifdef GDK_WINDOWING_X11
-    // The desktop matches the window to its launcher and icon by its class:
-    // "dorv", as the desktop entry's StartupWMClass says (GTK would write
-    // "Dorv"). On Wayland the application id is the program name, "dorv".
-    GdkSurface* native = gtk_native_get_surface(GTK_NATIVE(widget));
-    if (GDK_IS_X11_SURFACE(native)) {
-        char name[] = "dorv";
-        XClassHint hint{name, name};
-        XSetClassHint(GDK_SURFACE_XDISPLAY(native), GDK_SURFACE_XID(native), &hint);
-        SetProgramIcon(window->m_window.get());
-    }
-#endif
+    SetProgramClass(window->m_window.get());
     if (window->m_surface) return;
     window->m_surface = gtk_native_get_surface(GTK_NATIVE(widget));
     g_signal_connect(window->m_surface, "layout", G_CALLBACK(OnLayout), self);

@@ -1,9 +1,5 @@
 #include "platform/window/LibraryWindow.h"
 
-#ifdef GDK_WINDOWING_X11
-#include <gdk/x11/gdkx.h>
-#endif
-
 #include <set>
 
 #include "common/Trace.h"
@@ -272,12 +268,14 @@ void LibraryWindow::OnSearchActivated(GtkSearchEntry* entry, gpointer self) {
     OnSearchChanged(entry, self);
     gtk_list_box_unselect_all(GTK_LIST_BOX(window->m_list));
     window->FocusFirstRow();
+    Trace("library: search \"%s\" went to the first course found", window->m_query.c_str());
 }
 
 void LibraryWindow::OnSearchMode(GObject*, GParamSpec*, gpointer self) {
     auto* window = static_cast<LibraryWindow*>(self);
     if (gtk_search_bar_get_search_mode(GTK_SEARCH_BAR(window->m_searchBar))) {
         gtk_widget_grab_focus(window->m_searchEntry);
+        Trace("library: search opened");
     } else {
         window->FocusFirstRow();
     }
@@ -315,20 +313,6 @@ void LibraryWindow::OnDestroy(GtkWidget*, gpointer self) {
     if (window->m_handlers.destroyed) window->m_handlers.destroyed();
 }
 
-void LibraryWindow::OnRealize(GtkWidget* widget, gpointer) {
-#ifdef GDK_WINDOWING_X11
-    // The desktop matches the window to the program's launcher by its
-    // class, "dorv", as it does the courses' windows.
-    GdkSurface* native = gtk_native_get_surface(GTK_NATIVE(widget));
-    if (GDK_IS_X11_SURFACE(native)) {
-        char name[] = "dorv";
-        XClassHint hint{name, name};
-        XSetClassHint(GDK_SURFACE_XDISPLAY(native), GDK_SURFACE_XID(native), &hint);
-        SetProgramIcon(GTK_WINDOW(widget));
-    }
-#else
-    (void)widget;
-#endif
-}
+void LibraryWindow::OnRealize(GtkWidget* widget, gpointer) { SetProgramClass(GTK_WINDOW(widget)); }
 
 }  // namespace dorv

@@ -1,9 +1,5 @@
 #include "platform/window/RecordsWindow.h"
 
-#ifdef GDK_WINDOWING_X11
-#include <gdk/x11/gdkx.h>
-#endif
-
 #include "common/DialogTexts.h"
 #include "common/Trace.h"
 #include "platform/system/UserLanguages.h"
@@ -36,21 +32,7 @@ GtkWidget* WrappedLabel() {
     return label;
 }
 
-// The desktop matches the window to the program's launcher by its class,
-// "dorv", as it does the program's other windows.
-void OnRealize(GtkWidget* widget, gpointer) {
-#ifdef GDK_WINDOWING_X11
-    GdkSurface* native = gtk_native_get_surface(GTK_NATIVE(widget));
-    if (GDK_IS_X11_SURFACE(native)) {
-        char name[] = "dorv";
-        XClassHint hint{name, name};
-        XSetClassHint(GDK_SURFACE_XDISPLAY(native), GDK_SURFACE_XID(native), &hint);
-        SetProgramIcon(GTK_WINDOW(widget));
-    }
-#else
-    (void)widget;
-#endif
-}
+void OnRealize(GtkWidget* widget, gpointer) { SetProgramClass(GTK_WINDOW(widget)); }
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // the CSV files written into a folder of their choice, the printout.
 #include <sys/stat.h>
 
+#include "common/TextJoin.h"
 #include "common/Trace.h"
 #include "platform/window/GtkModalDialog.h"
 #include "platform/window/RecordsPrint.h"
@@ -15,15 +16,6 @@ namespace {
 bool Exists(const std::string& path) {
     struct stat info {};
     return lstat(path.c_str(), &info) == 0;
-}
-
-std::string Joined(const std::vector<std::string>& items, const char* separator) {
-    std::string text;
-    for (const std::string& item : items) {
-        if (!text.empty()) text += separator;
-        text += item;
-    }
-    return text;
 }
 
 std::string DamageLine(const DamagedThing& thing, bool japanese) {

@@ -57,6 +57,20 @@ void MarkAsDialog(GtkWindow* window) {
 #endif
 }
 
+void SetProgramClass(GtkWindow* window) {
+#ifdef GDK_WINDOWING_X11
+    GdkSurface* native = gtk_native_get_surface(GTK_NATIVE(window));
+    if (GDK_IS_X11_SURFACE(native)) {
+        char name[] = "dorv";
+        XClassHint hint{name, name};
+        XSetClassHint(GDK_SURFACE_XDISPLAY(native), GDK_SURFACE_XID(native), &hint);
+        SetProgramIcon(window);
+    }
+#else
+    (void)window;
+#endif
+}
+
 void SetProgramIcon(GtkWindow* window) {
 #ifdef GDK_WINDOWING_X11
     GdkSurface* surface = gtk_native_get_surface(GTK_NATIVE(window));

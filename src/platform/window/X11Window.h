@@ -19,6 +19,12 @@ void MarkAsDialog(GtkWindow* window);
 // realized `window`, so that it is there before the window is first shown.
 void SetProgramIcon(GtkWindow* window);
 
+// Names the realized `window` as one of the program's: the desktop matches
+// it to its launcher and icon by its class, "dorv", as the desktop entry's
+// StartupWMClass says (GTK would write "Dorv"); the icon is written on it.
+// On Wayland the application id is the program name, "dorv", already.
+void SetProgramClass(GtkWindow* window);
+
 // Centres `window` once its first size is known (call before it is shown).
 void CentreWhenShown(GtkWindow* window);
 
