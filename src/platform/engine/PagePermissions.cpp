@@ -15,6 +15,7 @@ void PagePermissions::Watch(WebKitWebView* view) {
 }
 
 PagePermissions::~PagePermissions() {
+    if (m_recheck) g_source_remove(m_recheck);
     for (WebKitWebView* view : m_views) {
         g_object_weak_unref(G_OBJECT(view), OnViewGone, this);
         g_signal_handlers_disconnect_by_data(view, this);
@@ -63,6 +64,18 @@ void PagePermissions::UpdateRecording() {
     bool recording = std::any_of(m_views.begin(), m_views.end(), [](WebKitWebView* view) {
         return webkit_web_view_get_microphone_capture_state(view) == WEBKIT_MEDIA_CAPTURE_STATE_ACTIVE;
     });
+    if (recording && !m_recheck) {
+        m_recheck = g_timeout_add_seconds(
+            1,
+            +[](gpointer self) -> gboolean {
+                auto* permissions = static_cast<PagePermissions*>(self);
+                permissions->UpdateRecording();
+                if (permissions->m_bRecording) return G_SOURCE_CONTINUE;
+                permissions->m_recheck = 0;
+                return G_SOURCE_REMOVE;
+            },
+            this);
+    }
     if (recording == m_bRecording) return;
     m_bRecording = recording;
     Trace("microphone %s", recording ? "recording" : "off");

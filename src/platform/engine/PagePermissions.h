@@ -35,6 +35,10 @@ private:
     std::function<void(bool)> m_onRecording;
     std::vector<WebKitWebView*> m_views;
     bool m_bRecording = false;
+    // While recording, the state is read again every second: the engine
+    // does not always tell of the capture's end when it follows its start
+    // closely on a busy machine.
+    guint m_recheck = 0;
 };
 
 }  // namespace dorv
