@@ -160,7 +160,7 @@ case_library_course_that_will_not_start() {
   # Enter goes to it and Enter starts it.
   press "$library_window" Return Down Return
   press "$library_window" ctrl+f
-  wait_trace "library: search opened"
+  wait_trace "library: the search has the keyboard"
   xdotool type --delay 50 "probe"
   press "$library_window" Return
   wait_trace 'library: search "probe" went to the first course found'

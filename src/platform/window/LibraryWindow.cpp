@@ -105,6 +105,15 @@ GtkWidget* LibraryWindow::BuildContent() {
     m_searchBar = gtk_search_bar_new();
     gtk_search_bar_set_child(GTK_SEARCH_BAR(m_searchBar), m_searchEntry);
     gtk_search_bar_connect_entry(GTK_SEARCH_BAR(m_searchBar), GTK_EDITABLE(m_searchEntry));
+    // Typing anywhere in the window goes to the search (opening it), also
+    // while the search bar is still being revealed and cannot take focus.
+    gtk_search_bar_set_key_capture_widget(GTK_SEARCH_BAR(m_searchBar), GTK_WIDGET(m_window.get()));
+    GtkEventController* focus = gtk_event_controller_focus_new();
+    g_signal_connect(focus, "enter", G_CALLBACK(+[](GtkEventControllerFocus*, gpointer) {
+                         Trace("library: the search has the keyboard");
+                     }),
+                     nullptr);
+    gtk_widget_add_controller(m_searchEntry, focus);
     g_object_bind_property(m_searchButton, "active", m_searchBar, "search-mode-enabled",
                            GBindingFlags(G_BINDING_BIDIRECTIONAL | G_BINDING_SYNC_CREATE));
     g_signal_connect(m_searchBar, "notify::search-mode-enabled", G_CALLBACK(OnSearchMode), this);
