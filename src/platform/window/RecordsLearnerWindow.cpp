@@ -1,6 +1,7 @@
 #include "platform/window/RecordsLearnerWindow.h"
 
 #include "common/Trace.h"
+#include "platform/window/Shortcuts.h"
 #include "records/RecordsTable.h"
 
 namespace dorv {
@@ -8,12 +9,6 @@ namespace {
 
 constexpr int kDefaultWidth = 900;
 constexpr int kDefaultHeight = 480;
-
-void AddShortcut(GtkEventController* controller, guint key, GdkModifierType modifiers, const char* action) {
-    gtk_shortcut_controller_add_shortcut(
-        GTK_SHORTCUT_CONTROLLER(controller),
-        gtk_shortcut_new(gtk_keyval_trigger_new(key, modifiers), gtk_named_action_new(action)));
-}
 
 }  // namespace
 

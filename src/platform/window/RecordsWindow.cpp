@@ -4,6 +4,7 @@
 #include "common/Trace.h"
 #include "platform/system/UserLanguages.h"
 #include "platform/window/RecordsLearnerWindow.h"
+#include "platform/window/Shortcuts.h"
 #include "platform/window/X11Window.h"
 #include "records/RecordsCommand.h"
 
@@ -16,12 +17,6 @@ constexpr int kDefaultHeight = 660;
 // How long a reading goes before its progress shows.
 constexpr guint kProgressDelayMs = 500;
 constexpr int kCancelResponse = 1;
-
-void AddShortcut(GtkEventController* controller, guint key, GdkModifierType modifiers, const char* action) {
-    gtk_shortcut_controller_add_shortcut(
-        GTK_SHORTCUT_CONTROLLER(controller),
-        gtk_shortcut_new(gtk_keyval_trigger_new(key, modifiers), gtk_named_action_new(action)));
-}
 
 GtkWidget* WrappedLabel() {
     GtkWidget* label = gtk_label_new(nullptr);
